@@ -110,6 +110,14 @@ public:
     // The continue flag of the registry document being written or read. It lives here, not in
     // the document object, so Stop never writes into an object the worker may be freeing.
     volatile LONG m_documentContinue;
+
+    // --- registry scan state ----------------------------------------------------------------
+
+    // --- registry backup, restore and repair ------------------------------------------------
+
+    // --- hive defragmentation ---------------------------------------------------------------
+
+    // --- junk scan and clean ----------------------------------------------------------------
 };
 
 #endif
