@@ -1,4 +1,120 @@
-// Task 3, the registry scan. Not built yet: the task ends at once with result 0.
+// Task 3, the registry scan: the dispatcher that runs the selected categories in their fixed
+// order, and the reporting helpers the category checks share.
+#include "Engine/RegistryScanCategories.h"
+
+#include <objbase.h>
+
 #include "Engine/SSEngineProcess.h"
 
-int CSSEngineProcess::RunRegistryScan() { return 0; }
+namespace {
+
+// The value the progress-text counter starts each category with: above every threshold, so
+// the first entry of a category is always shown.
+const int StatusTextCounterStart = 3001;
+
+enum CategoryRun { RunsOnce, RunsPerShortcutFolder };
+
+struct RegistryScanCategory {
+    const char* code;
+    DWORD bit;
+    int (*check)(CSSEngineProcess&);
+    CategoryRun run;
+};
+
+// The dispatch order.
+const RegistryScanCategory Categories[] = {
+    {"AXO", RegScanActiveX, ScanActiveX, RunsOnce},
+    {"UIE", RegScanUninstall, ScanUninstallEntries, RunsOnce},
+    {"FNT", RegScanFonts, ScanFonts, RunsOnce},
+    {"SHD", RegScanSharedDlls, ScanSharedDlls, RunsOnce},
+    {"APP", RegScanAppPaths, ScanAppPaths, RunsOnce},
+    {"HLP", RegScanHelpFiles, ScanHelpFiles, RunsOnce},
+    {"SUI", RegScanStartupItems, ScanStartupItems, RunsOnce},
+    {"FPR", RegScanFilePaths, ScanFilePathReferences, RunsOnce},
+    {"SRC", RegScanShortcuts, nullptr, RunsPerShortcutFolder},
+    {"ERK", RegScanEmptyKeys, ScanEmptyKeys, RunsOnce},
+    {"FAS", RegScanFileAssociations, ScanFileAssociations, RunsOnce},
+};
+
+// Scan-wide set-up undone on every way out: COM for the shell calls of the worker thread, and
+// the path toolkit's folder cache, which only lives as long as one scan.
+class ScanScope {
+public:
+    explicit ScanScope(CSSEngineProcess& process)
+        : m_process(process), m_com(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))
+    {
+        m_process.m_pathCache.Enable();
+    }
+    ~ScanScope()
+    {
+        m_process.m_pathCache.Disable();
+        if (SUCCEEDED(m_com))
+            CoUninitialize();
+    }
+    ScanScope(const ScanScope&) = delete;
+    ScanScope& operator=(const ScanScope&) = delete;
+
+private:
+    CSSEngineProcess& m_process;
+    HRESULT m_com;
+};
+
+}  // namespace
+
+int CSSEngineProcess::RunRegistryScan()
+{
+    CAbstractStatus* status = m_status;
+    if (!status)
+        return 0;
+    ScanScope scope(*this);
+    status->OnProgress(0);
+    for (const RegistryScanCategory& category : Categories) {
+        StatusTextCounter = StatusTextCounterStart;
+        status->OnStatusText("", category.code);
+        if (!(m_regScanMask & category.bit) || !KeepRunning())
+            continue;
+        if (category.run == RunsOnce) {
+            category.check(*this);
+            continue;
+        }
+        // The map is the scan's own copy, so the caller cannot change it under us.
+        for (const auto& folder : m_folderMap) {
+            if (!KeepRunning())
+                break;
+            ScanShortcutFolder(*this, folder.first);
+        }
+    }
+    return 0;
+}
+
+// --- shared by the checks ---------------------------------------------------------------------
+
+bool StatusTextDue(CSSEngineProcess& process, int threshold)
+{
+    bool due = process.StatusTextCounter > threshold;
+    if (due)
+        process.StatusTextCounter = 0;
+    ++process.StatusTextCounter;
+    return due;
+}
+
+void ThrottledStatusText(CSSEngineProcess& process, int threshold, const char* text,
+                         const char* code)
+{
+    if (StatusTextDue(process, threshold) && process.Status())
+        process.Status()->OnStatusText(text, code);
+}
+
+void ReportItem(CSSEngineProcess& process, const CString& text, DWORD category)
+{
+    if (process.Status())
+        process.Status()->OnItemFound(text, category, 0, 0);
+}
+
+CString ValueItemText(const CString& keyPath, const char* valueName)
+{
+    CString text(keyPath);
+    text += ValueSeparator;
+    text += (valueName && *valueName) ? valueName : UNNAMED_VALUE_TEXT;
+    return text;
+}

@@ -9,7 +9,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <set>
+
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Engine/RegistryPathToolkit.h"
 #include "Engine/SmartThread.h"
 
 class CSSEngineProcess : public CAbstractProcess, public CSmartThread {
@@ -112,6 +115,13 @@ public:
     volatile LONG m_documentContinue;
 
     // --- registry scan state ----------------------------------------------------------------
+    // Lower-case names of the registered COM classes (both views under WOW64), filled by the
+    // class check and read by the walk for keys that name a class.
+    std::set<CString> m_clsidSet;
+    // Emptied by every file-association run; nothing else uses it.
+    std::map<CString, CString> m_fileAssociations;
+    // Folders and drive types the path toolkit reads once per scan.
+    CRegistryPathCache m_pathCache;
 
     // --- registry backup, restore and repair ------------------------------------------------
 

@@ -1,0 +1,112 @@
+// CRegistryKeyHandle: the owned key and its bounded value reads.
+#include "Engine/RegistryKeyHandle.h"
+
+#include <string.h>
+
+namespace {
+
+// A value that keeps growing between our size query and our read is read this many times
+// before we give up on it; registry writers do not race that often.
+const int ValueReadAttempts = 4;
+
+}  // namespace
+
+LONG CRegistryKeyHandle::Open(HKEY parent, const char* subKey, REGSAM access)
+{
+    Close();
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(parent, subKey ? subKey : "", 0, access, &key);
+    if (result == ERROR_SUCCESS)
+        m_key = key;
+    return result;
+}
+
+void CRegistryKeyHandle::Close()
+{
+    if (m_key) {
+        RegCloseKey(m_key);
+        m_key = nullptr;
+    }
+}
+
+HKEY CRegistryKeyHandle::Detach()
+{
+    HKEY key = m_key;
+    m_key = nullptr;
+    return key;
+}
+
+LONG CRegistryKeyHandle::QueryValue(const char* name, std::vector<BYTE>& data, DWORD& size,
+                                    DWORD& type) const
+{
+    if (!m_key)
+        return ERROR_INVALID_HANDLE;
+    DWORD needed = 0;
+    DWORD valueType = 0;
+    LONG result = RegQueryValueExA(m_key, name, nullptr, &valueType, nullptr, &needed);
+    if (result != ERROR_SUCCESS)
+        return result;
+    std::vector<BYTE> buffer;
+    for (int attempt = 0; attempt < ValueReadAttempts; ++attempt) {
+        buffer.assign(needed + 2, 0);
+        DWORD got = needed;
+        result = RegQueryValueExA(m_key, name, nullptr, &valueType, buffer.data(), &got);
+        if (result == ERROR_SUCCESS) {
+            if (got > needed)
+                got = needed;
+            buffer.resize(got + 2);
+            buffer[got] = 0;
+            buffer[got + 1] = 0;
+            data.swap(buffer);
+            size = got;
+            type = valueType;
+            return ERROR_SUCCESS;
+        }
+        if (result != ERROR_MORE_DATA)
+            return result;
+        // The value grew: the failed read reported the new size.
+        needed = got > needed ? got : needed * 2 + 16;
+    }
+    return ERROR_MORE_DATA;
+}
+
+LONG CRegistryKeyHandle::QueryString(const char* name, CString& text, DWORD* type) const
+{
+    std::vector<BYTE> data;
+    DWORD size = 0;
+    DWORD valueType = 0;
+    LONG result = QueryValue(name, data, size, valueType);
+    if (result != ERROR_SUCCESS)
+        return result;
+    if (type)
+        *type = valueType;
+    if (valueType != REG_SZ && valueType != REG_EXPAND_SZ)
+        return ERROR_INVALID_DATATYPE;
+    const char* chars = reinterpret_cast<const char*>(data.data());
+    text = CString(chars, static_cast<int>(strnlen(chars, size)));
+    return ERROR_SUCCESS;
+}
+
+HKEY RootKeyFromName(const char* name)
+{
+    static const struct {
+        const char* name;
+        HKEY key;
+    } roots[] = {
+        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKEY_USERS", HKEY_USERS},
+        {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
+        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+        {"HKEY_DYN_DATA", HKEY_DYN_DATA},
+    };
+    if (!name)
+        return nullptr;
+    for (const auto& root : roots)
+        if (strcmp(root.name, name) == 0)
+            return root.key;
+    return nullptr;
+}

@@ -1,0 +1,43 @@
+// CRegistryKeyHandle: owns one open registry key and closes it; bounded reads of its values.
+#ifndef TARNEX_REGISTRY_KEY_HANDLE_H
+#define TARNEX_REGISTRY_KEY_HANDLE_H
+
+#include <windows.h>
+
+#include <vector>
+
+#include "Framework/CString.h"
+
+class CRegistryKeyHandle {
+public:
+    CRegistryKeyHandle() : m_key(nullptr) {}
+    ~CRegistryKeyHandle() { Close(); }
+    CRegistryKeyHandle(const CRegistryKeyHandle&) = delete;
+    CRegistryKeyHandle& operator=(const CRegistryKeyHandle&) = delete;
+
+    // RegOpenKeyExA; the handle is unchanged (closed) when the call fails.
+    LONG Open(HKEY parent, const char* subKey, REGSAM access);
+    void Close();
+    HKEY Get() const { return m_key; }
+    bool IsOpen() const { return m_key != nullptr; }
+    HKEY Detach();
+
+    // Reads one value with its type. The data grows and the read is retried a few times when
+    // the value grows between the size query and the read. The buffer always holds two NUL
+    // bytes after the data, so string data without a terminator can be read as text.
+    // `size` receives the data length in bytes (without the added NULs). On failure the
+    // outputs are unchanged and the registry error is returned.
+    LONG QueryValue(const char* name, std::vector<BYTE>& data, DWORD& size, DWORD& type) const;
+    // A REG_SZ or REG_EXPAND_SZ value as text (up to its first NUL); ERROR_INVALID_DATATYPE
+    // for other types; `type` (when given) receives the type either way.
+    LONG QueryString(const char* name, CString& text, DWORD* type = nullptr) const;
+
+private:
+    HKEY m_key;
+};
+
+// Maps one of the seven full root names ("HKEY_CLASSES_ROOT", ...) to its predefined key,
+// comparing exactly; null for any other name.
+HKEY RootKeyFromName(const char* name);
+
+#endif
