@@ -1,80 +1,133 @@
-// Start-up of Velmora.exe: binds the engine by file name and shows the main window.
-#include <windows.h>
+// Start-up of Velmora.exe: one instance, the Windows-version question, the engine bound by file
+// name, the settings, then the main window.
+#include "Frame/ClientApp.h"
+
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <stdio.h>
+#include <gdiplus.h>
 
-#include "Engine/Interfaces/EngineInterfaces.h"
-#include "Framework/ProcAddress.h"
+#include "Frame/EngineBinding.h"
+#include "Frame/FrameMessage.h"
+#include "Frame/ProgramIdentity.h"
+#include "Frame/SingleInstance.h"
+#include "Frame/SystemFunctions.h"
+#include "Frame/WaitPumpingMessages.h"
+
+CClientApp theApp;
 
 namespace {
+
+// The logon task starts the program right at logon; the desktop is given time to settle first.
+const DWORD DefragStartDelay = 4000;
 
 const char MainWindowClass[] = "VelmoraMainWindow";
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-        const char* text = reinterpret_cast<const char*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (text)
-            DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
+    case WM_CLOSE:
+        ShowWindow(hwnd, SW_HIDE);
+        TerminateProcess(GetCurrentProcess(), 0);
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+void RunMainWindow()
 {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    CoInitialize(nullptr);
-
-    HMODULE engineModule = LoadLibraryA(ENGINE_MODULE_NAME);
-    EngineStartFunction start = GetProcAddressAs<EngineStartFunction>(engineModule, "Start");
-    if (!start) {
-        char message[128];
-        snprintf(message, sizeof message, "Module '%s' failed to load.\nError code: '%d'",
-                 ENGINE_MODULE_NAME, static_cast<int>(GetLastError()));
-        MessageBoxA(nullptr, message, "Velmora", MB_OK | MB_ICONERROR);
-        return 1;
-    }
-    CAbstractSSEngineInterface* engine = start();
-    CAbstractProcess* process = engine ? engine->NewProcess() : nullptr;
-    static const char ready[] = "Velmora: scan engine ready";
-    static const char failed[] = "Velmora: the scan engine could not be started";
-
     WNDCLASSA wc = {};
     wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = MainWindowClass;
     RegisterClassA(&wc);
-    HWND main = CreateWindowExA(0, MainWindowClass, "Velmora", WS_OVERLAPPEDWINDOW, 100, 100, 640,
-                                400, nullptr, nullptr, instance, nullptr);
+    HWND main = CreateWindowExA(WS_EX_APPWINDOW, MainWindowClass, ProgramDisplayName,
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 100, 100, 777,
+                                496, NULL, NULL, wc.hInstance, NULL);
     if (!main)
-        return 1;
-    SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(process ? ready : failed));
-    ShowWindow(main, show);
-    UpdateWindow(main);
-
+        return;
+    PublishMainWindow(main);
+    if (theApp.m_commandLine.m_startScan) {
+        ShowWindow(main, SW_HIDE);
+        ShowWindow(main, SW_MINIMIZE);
+        ShowWindow(main, SW_HIDE);
+    } else {
+        ShowWindow(main, SW_SHOW);
+    }
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    // The engine objects live for the whole run and are never released; the process ends here.
-    ExitProcess(0);
+}
+
+}  // namespace
+
+CClientApp::CClientApp()
+    : m_gdiplusToken(0), m_pProcess(NULL), m_pScanItemsInfo(NULL), m_handCursor(NULL)
+{
+}
+
+BOOL CClientApp::InitInstance()
+{
+    ParseCommandLine(m_commandLine);
+
+    if (!ClaimSingleInstance())
+        return FALSE;
+
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, NULL) != Gdiplus::Ok)
+        m_gdiplusToken = 0;
+
+    INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
+    InitCommonControlsEx(&controls);
+
+    if (!IsTestedWindowsVersion(GetWindowsVersion())) {
+        CString question = ProgramDisplayName " is not tested on this Windows version.\n\n"
+                           "Do you still want to run " ProgramDisplayName "?";
+        if (ShowFrameMessage(question, FrameMessageYesNo) == IDNO)
+            return FALSE;
+    }
+
+    CoInitialize(NULL);
+    if (!LoadEngineLibrary())
+        return FALSE;
+    if (!m_pProcess)
+        m_pProcess = GetEngineInterface() ? GetEngineInterface()->NewProcess() : NULL;
+
+    m_handCursor = LoadCursor(NULL, IDC_HAND);
+    LoadSettings();
+
+    if (m_commandLine.m_defrag)
+        WaitPumpingMessages(DefragStartDelay);
+
+    RunMainWindow();
+    return FALSE;
+}
+
+int CClientApp::ExitInstance()
+{
+    // The second instance and the other early ends never started GDI+.
+    if (m_gdiplusToken)
+        Gdiplus::GdiplusShutdown(m_gdiplusToken);
+    m_gdiplusToken = 0;
+    return 0;
+}
+
+void CClientApp::LoadSettings()
+{
+    LoadProgramSettings(m_settings);
+}
+
+void CClientApp::SaveSettings()
+{
+    SaveProgramSettings(m_settings);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    theApp.InitInstance();
+    return theApp.ExitInstance();
 }

@@ -1,0 +1,96 @@
+// CRegistryKey: one open registry key.
+#include "Frame/RegistryKey.h"
+
+#include <string.h>
+
+namespace {
+
+// The largest text GetString hands out, and the buffer it reads into: one byte more than the
+// longest text with its terminating zero, so that even a stored value with no terminator of its
+// own can be measured without reading past the buffer.
+const int MaxStringChars = 255;
+const DWORD StringBufferBytes = MaxStringChars + 1;
+
+}  // namespace
+
+int CRegistryKey::Open(HKEY root, const char* path, REGSAM access)
+{
+    Close();
+    HKEY key = NULL;
+    if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS)
+        return 0;
+    m_hKey = key;
+    return 1;
+}
+
+int CRegistryKey::Create(HKEY root, const char* path, REGSAM access)
+{
+    Close();
+    HKEY key = NULL;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
+                        &disposition) != ERROR_SUCCESS)
+        return 0;
+    m_hKey = key;
+    return 1;
+}
+
+int CRegistryKey::SetString(const char* name, const char* text)
+{
+    if (!text)
+        text = "";
+    return RegSetValueExA(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(strlen(text))) == ERROR_SUCCESS;
+}
+
+int CRegistryKey::SetDWORD(const char* name, DWORD value)
+{
+    return RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
+int CRegistryKey::GetString(const char* name, CString& out)
+{
+    out.Empty();
+    // The registry does not promise a terminating zero (a writer may store the text without it),
+    // so the text is measured within the bytes actually read, never beyond them.
+    char buffer[StringBufferBytes] = {};
+    DWORD size = StringBufferBytes;
+    if (RegQueryValueExA(m_hKey, name, NULL, NULL, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
+        return 0;
+    if (size > StringBufferBytes)
+        size = StringBufferBytes;
+    int length = static_cast<int>(strnlen(buffer, size));
+    if (length > MaxStringChars)
+        return 0;
+    out = CString(buffer, length);
+    return 1;
+}
+
+int CRegistryKey::GetDWORD(const char* name, DWORD& out)
+{
+    out = 0;
+    DWORD size = sizeof out;
+    return RegQueryValueExA(m_hKey, name, NULL, NULL, reinterpret_cast<BYTE*>(&out), &size) ==
+           ERROR_SUCCESS;
+}
+
+int CRegistryKey::DeleteKey(HKEY root, const char* path)
+{
+    return RegDeleteKeyA(root, path) == ERROR_SUCCESS;
+}
+
+int CRegistryKey::DeleteValue(const char* name)
+{
+    return RegDeleteValueA(m_hKey, name) == ERROR_SUCCESS;
+}
+
+LONG CRegistryKey::Close()
+{
+    if (!m_hKey)
+        return ERROR_INVALID_HANDLE;
+    LONG result = RegCloseKey(m_hKey);
+    m_hKey = NULL;
+    return result;
+}

@@ -1,0 +1,48 @@
+// CRegistryKey: holder of one open registry key, through which the program reads and writes its
+// settings. Every operation returns 1 on success and 0 on failure, except Close, which returns the
+// registry's own result code.
+#ifndef VELMORA_FRAME_REGISTRY_KEY_H
+#define VELMORA_FRAME_REGISTRY_KEY_H
+
+#include <windows.h>
+
+#include "Framework/CString.h"
+
+class CRegistryKey {
+public:
+    CRegistryKey() : m_hKey(NULL) {}
+    // The caller closes the key; a holder that goes out of scope still open closes it too, so a
+    // forgotten Close never leaks the handle.
+    ~CRegistryKey() { Close(); }
+    CRegistryKey(const CRegistryKey&) = delete;
+    CRegistryKey& operator=(const CRegistryKey&) = delete;
+
+    // Open an existing key / open or create one. On failure the holder holds nothing.
+    int Open(HKEY root, const char* path, REGSAM access);
+    int Create(HKEY root, const char* path, REGSAM access);
+
+    // REG_SZ; the byte count given is the text length without its terminating zero.
+    int SetString(const char* name, const char* text);
+    int SetDWORD(const char* name, DWORD value);
+
+    // Up to 255 characters. On failure (missing value, or a value too long for that) out is
+    // emptied.
+    int GetString(const char* name, CString& out);
+    // out is 0 first, then the value's (up to) 4 bytes.
+    int GetDWORD(const char* name, DWORD& out);
+
+    // Deletes a key that has no subkeys.
+    static int DeleteKey(HKEY root, const char* path);
+    int DeleteValue(const char* name);
+
+    // RegCloseKey's result; the holder is empty afterwards (closing an empty holder gives
+    // ERROR_INVALID_HANDLE).
+    LONG Close();
+
+    HKEY Handle() const { return m_hKey; }
+
+private:
+    HKEY m_hKey;
+};
+
+#endif

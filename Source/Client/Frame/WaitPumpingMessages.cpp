@@ -1,0 +1,36 @@
+// The message-pumping wait.
+#include "Frame/WaitPumpingMessages.h"
+
+namespace {
+
+// Takes one message off the calling thread's queue and dispatches it. A WM_QUIT taken here is
+// not put back.
+void PumpOneMessage()
+{
+    MSG msg;
+    if (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace
+
+DWORD WaitPumpingMessages(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    const DWORD end = start + milliseconds;
+    DWORD remaining = milliseconds;
+    DWORD now;
+    do {
+        if (MsgWaitForMultipleObjects(0, NULL, FALSE, remaining, QS_ALLINPUT) != WAIT_TIMEOUT) {
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE))
+                PumpOneMessage();
+        }
+        now = GetTickCount();
+        // Unsigned: once the end has passed, remaining wraps above milliseconds and the loop ends.
+        remaining = end - now;
+    } while (now != end && remaining <= milliseconds);
+    return now;
+}
