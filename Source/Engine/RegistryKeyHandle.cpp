@@ -38,21 +38,21 @@ HKEY CRegistryKeyHandle::Detach()
     return key;
 }
 
-LONG CRegistryKeyHandle::QueryValue(const char* name, std::vector<BYTE>& data, DWORD& size,
-                                    DWORD& type) const
+LONG CRegistryKeyHandle::QueryValueOf(HKEY key, const char* name, std::vector<BYTE>& data,
+                                      DWORD& size, DWORD& type)
 {
-    if (!m_key)
+    if (!key)
         return ERROR_INVALID_HANDLE;
     DWORD needed = 0;
     DWORD valueType = 0;
-    LONG result = RegQueryValueExA(m_key, name, nullptr, &valueType, nullptr, &needed);
+    LONG result = RegQueryValueExA(key, name, nullptr, &valueType, nullptr, &needed);
     if (result != ERROR_SUCCESS)
         return result;
     std::vector<BYTE> buffer;
     for (int attempt = 0; attempt < ValueReadAttempts; ++attempt) {
         buffer.assign(needed + 2, 0);
         DWORD got = needed;
-        result = RegQueryValueExA(m_key, name, nullptr, &valueType, buffer.data(), &got);
+        result = RegQueryValueExA(key, name, nullptr, &valueType, buffer.data(), &got);
         if (result == ERROR_SUCCESS) {
             if (got > needed)
                 got = needed;
@@ -72,12 +72,12 @@ LONG CRegistryKeyHandle::QueryValue(const char* name, std::vector<BYTE>& data, D
     return ERROR_MORE_DATA;
 }
 
-LONG CRegistryKeyHandle::QueryString(const char* name, CString& text, DWORD* type) const
+LONG CRegistryKeyHandle::QueryStringOf(HKEY key, const char* name, CString& text, DWORD* type)
 {
     std::vector<BYTE> data;
     DWORD size = 0;
     DWORD valueType = 0;
-    LONG result = QueryValue(name, data, size, valueType);
+    LONG result = QueryValueOf(key, name, data, size, valueType);
     if (result != ERROR_SUCCESS)
         return result;
     if (type)

@@ -27,10 +27,20 @@ public:
     // bytes after the data, so string data without a terminator can be read as text.
     // `size` receives the data length in bytes (without the added NULs). On failure the
     // outputs are unchanged and the registry error is returned.
-    LONG QueryValue(const char* name, std::vector<BYTE>& data, DWORD& size, DWORD& type) const;
+    LONG QueryValue(const char* name, std::vector<BYTE>& data, DWORD& size, DWORD& type) const
+    {
+        return QueryValueOf(m_key, name, data, size, type);
+    }
     // A REG_SZ or REG_EXPAND_SZ value as text (up to its first NUL); ERROR_INVALID_DATATYPE
     // for other types; `type` (when given) receives the type either way.
-    LONG QueryString(const char* name, CString& text, DWORD* type = nullptr) const;
+    LONG QueryString(const char* name, CString& text, DWORD* type = nullptr) const
+    {
+        return QueryStringOf(m_key, name, text, type);
+    }
+    // The same reads on a key this object does not own.
+    static LONG QueryValueOf(HKEY key, const char* name, std::vector<BYTE>& data, DWORD& size,
+                             DWORD& type);
+    static LONG QueryStringOf(HKEY key, const char* name, CString& text, DWORD* type = nullptr);
 
 private:
     HKEY m_key;

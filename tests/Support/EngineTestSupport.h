@@ -68,6 +68,8 @@ public:
     std::function<void(int)> onFinished;
     // Called on the worker thread from inside OnProgress.
     std::function<void(int)> onProgress;
+    // Called on the worker thread from inside OnItemFound, after the call is recorded.
+    std::function<void(const char*)> onItemFound;
 
     void OnStatusText(const char* text, const char* stage) override
     {
@@ -82,6 +84,8 @@ public:
     void OnItemFound(const char* text, DWORD category, int recordId, int) override
     {
         Record({"OnItemFound", text ? text : "<null>", "", recordId, category, 0, 0});
+        if (onItemFound)
+            onItemFound(text);
     }
     void OnJunkItem(DWORD category, DWORD low, DWORD high, int, int, const char* text) override
     {
