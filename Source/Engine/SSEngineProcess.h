@@ -12,6 +12,7 @@
 #include <set>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Engine/RegistryDefrag.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SmartThread.h"
 
@@ -126,6 +127,8 @@ public:
     // --- registry backup, restore and repair ------------------------------------------------
 
     // --- hive defragmentation ---------------------------------------------------------------
+    // Its work folder is built and its lock set up with the process object.
+    CRegistryDefrag m_registryDefrag;
 
     // --- junk scan and clean ----------------------------------------------------------------
 };
