@@ -90,9 +90,9 @@ class XmlStoreFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        m_folder = std::string(temp) + "VelmoraStoreTest";
+        // Not in the temporary folder: other tests watch that one.
+        CreateDirectoryA("C:\\VelmoraTest", nullptr);
+        m_folder = "C:\\VelmoraTest\\Stores";
         RemoveFiles();
         CreateDirectoryA(m_folder.c_str(), nullptr);
     }
@@ -100,6 +100,7 @@ protected:
     {
         RemoveFiles();
         RemoveDirectoryA(m_folder.c_str());
+        RemoveDirectoryA("C:\\VelmoraTest");
     }
 
     std::string PathOf(const char* name) const { return m_folder + "\\" + name; }
