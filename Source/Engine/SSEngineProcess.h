@@ -12,6 +12,7 @@
 #include <set>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Engine/JunkCleaner.h"
 #include "Engine/RegistryDefrag.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SmartThread.h"
@@ -131,6 +132,7 @@ public:
     CRegistryDefrag m_registryDefrag;
 
     // --- junk scan and clean ----------------------------------------------------------------
+    CJunkCleaner m_junkCleaner;
 };
 
 #endif

@@ -70,6 +70,8 @@ public:
     std::function<void(int)> onProgress;
     // Called on the worker thread from inside OnItemFound, after the call is recorded.
     std::function<void(const char*)> onItemFound;
+    // Called on the worker thread from inside OnJunkItem, after the call was recorded.
+    std::function<void(DWORD, long long, const char*)> onJunkItem;
 
     void OnStatusText(const char* text, const char* stage) override
     {
@@ -91,6 +93,8 @@ public:
     {
         long long size = static_cast<long long>((static_cast<unsigned long long>(high) << 32) | low);
         Record({"OnJunkItem", text ? text : "<null>", "", size, category, 0, 0});
+        if (onJunkItem)
+            onJunkItem(category, size, text);
     }
     int OnTaskFinished(int code) override
     {
