@@ -1,0 +1,90 @@
+// CCheckedTreeCtrl: the two-level check tree of the registry results. Category items (a name
+// and a count in square brackets) hold found items; each item has a check box drawn from the
+// state images (1 unchecked, 2 checked, 3 partly checked), and a category shows checked,
+// unchecked or partly checked from its children.
+//
+// Item data: a found item holds the category code it was added with; a category holds the
+// number of its checked children, counted again after every toggle (so a category whose items
+// are all checked shows checked, however the checks came about).
+// The context menu's one command is posted to the parent; unchecked items are handed to the
+// found-items store as items to ignore. GUI thread only.
+#pragma once
+
+#include <windows.h>
+
+#include "Engine/Interfaces/EngineInterfaces.h"
+#include "Framework/CImageList.h"
+#include "Framework/CMenu.h"
+#include "Framework/CString.h"
+#include "Framework/CTreeCtrl.h"
+#include "Framework/Collections.h"
+
+// States of the check box (state image indexes).
+enum CheckedTreeState {
+    CheckedTreeUnchecked = 1,
+    CheckedTreeChecked = 2,
+    CheckedTreePartly = 3
+};
+
+class CCheckedTreeCtrl : public CTreeCtrl
+{
+public:
+    struct CategoryCount {
+        CString name;
+        int count;               // items added under the category
+    };
+
+    CCheckedTreeCtrl();
+
+    // The category name of an item text: the text up to its first "[", blanks trimmed.
+    static CString GetCategoryName(const CString& text);
+
+    BOOL InitImageLists();
+    void SetContextMenu(UINT menuId, UINT message) { m_nMenuId = menuId; m_nMenuMessage = message; }
+    // The store that QueueUncheckedItems hands its items to (not owned).
+    void SetScanItemsInfo(CAbstractScanItemsInfo* store) { m_pScanItems = store; }
+
+    HTREEITEM AddCategory(CString text, int image);
+    // NULL when nothing was added (no such category, or the same text and code are there).
+    HTREEITEM AddCategoryItem(int code, CString category, const char* text, int image);
+    void ToggleCheck(HTREEITEM item);
+    int CountCheckedChildren(HTREEITEM item) const;
+    void SetChildrenState(int state, HTREEITEM parent);
+    HTREEITEM FindItemByText(HTREEITEM start, const char* text) const;
+    int QueueUncheckedItems(HTREEITEM item);
+
+    int GetItemCheck(HTREEITEM item) const { return GetItemStateImage(item); }
+
+    // --- the counts the results page keeps in step with the tree --------------------------------
+    int GetTotalCount() const { return m_nTotal; }
+    void SetTotalCount(int total) { m_nTotal = total; }
+    // -1 when the category is not in the map.
+    int GetCategoryCount(const CString& name) const;
+    void SetCategoryCount(const CString& name, int count);
+    // Empties both category maps and the total (the items stay: delete them separately).
+    void ResetCounts();
+    HTREEITEM GetMenuItem() const { return m_hMenuItem; }
+
+protected:
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnIgnoreCommand();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowContextMenu(CPoint screenPoint);
+    HTREEITEM FindRoot(const CString& category) const;
+    int QueueChildren(HTREEITEM parent, const CString& category);
+
+    CMap<CString, const CString&, CategoryCount, const CategoryCount&> m_Categories;
+    CMap<CString, const CString&, HTREEITEM, HTREEITEM> m_CategoryItems;   // name -> root item
+    int m_nTotal;
+    CImageList m_Images;
+    CImageList m_StateImages;
+    UINT m_nMenuId;
+    UINT m_nMenuMessage;
+    HTREEITEM m_hMenuItem;
+    CAbstractScanItemsInfo* m_pScanItems;
+};
