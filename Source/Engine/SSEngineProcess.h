@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <set>
+#include <vector>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Engine/JunkCleaner.h"
@@ -124,6 +125,23 @@ public:
     std::map<CString, CString> m_fileAssociations;
     // Folders and drive types the path toolkit reads once per scan.
     CRegistryPathCache m_pathCache;
+    // The startup-item check's working list of Run keys, rebuilt by every run of that check.
+    struct StartupKeyEntry {
+        StartupKeyEntry() : kind(3), root(nullptr) {}
+        StartupKeyEntry(const char* keyPath, int entryKind, HKEY rootKey)
+            : key(keyPath), kind(entryKind), root(rootKey)
+        {
+        }
+        CString key;
+        int kind;  // kept with the entry; no check reads it
+        HKEY root;
+    };
+    std::vector<StartupKeyEntry> m_startupKeys;
+    // Whether the target of a shortcut file is present, read through the shell link object.
+    // True also whenever the target cannot be judged (no link object, a file that does not
+    // load, no file-system target, a name outside the ANSI code page, a stop request): the
+    // shortcut check deletes what this calls missing.
+    bool CheckShortcutTarget(const CString& path);
 
     // --- registry backup, restore and repair ------------------------------------------------
 

@@ -1,0 +1,87 @@
+// The existence and text helpers shared by the startup, uninstall, file and shortcut checks.
+#include "Engine/RegistryEntryJudging.h"
+
+#include "Engine/RegistryKeyHandle.h"
+#include "Engine/RegistryPathToolkit.h"
+#include "Engine/SSEngineProcess.h"
+
+namespace {
+
+const char AppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+}  // namespace
+
+bool IsAbsoluteLocalPath(const CString& path)
+{
+    char c = path.GetAt(0);
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return letter && path.GetAt(1) == ':' && path.GetAt(2) == '\\' && path.GetLength() > 3;
+}
+
+bool IsBareFileName(const CString& path)
+{
+    return !path.IsEmpty() && path.FindOneOf("\\/:") < 0;
+}
+
+FileSearchOutcome SearchFile(const char* path, bool rejectedNameIsMissing)
+{
+    WIN32_FIND_DATAA data;
+    SetLastError(ERROR_SUCCESS);
+    HANDLE find = FindFirstFileA(path, &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        return FileFound;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return FileNotThere;
+    if (error == ERROR_INVALID_NAME && rejectedNameIsMissing)
+        return FileNotThere;
+    return FileNotJudged;
+}
+
+CString StoredValueItemText(const CString& keyPath, const CString& valueName)
+{
+    CString text(keyPath);
+    text += ValueSeparator;
+    text += valueName;
+    return text;
+}
+
+bool IsFoundOnProgramSearchPath(const CString& bareName)
+{
+    if (!IsBareFileName(bareName))
+        return false;
+    char found[MAX_PATH + 1] = {};
+    char* filePart = nullptr;
+    DWORD n = SearchPathA(nullptr, bareName, nullptr, MAX_PATH, found, &filePart);
+    if (n > 0)
+        return true;
+    CString key = CString(AppPathsKey) + "\\" + bareName;
+    CRegistryKeyHandle registered;
+    if (registered.Open(HKEY_CURRENT_USER, key, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        return true;
+    return registered.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+bool ExpandForExistenceTest(CSSEngineProcess& process, CString& text)
+{
+    if (text.Find('%') < 0)
+        return true;
+    ExpandFolderTokens(process, text);
+    if (text.Find('%') < 0)
+        return true;
+    char expanded[MAX_PATH * 4];
+    DWORD n = ExpandEnvironmentStringsA(text, expanded, sizeof expanded);
+    if (n == 0 || n > sizeof expanded)
+        return false;
+    text = expanded;
+    text.MakeLower();
+    return text.Find('%') < 0;
+}
+
+void CollectFolder(CSSEngineProcess& process, const CString& path)
+{
+    if (process.CollectMode == 1 && !path.IsEmpty())
+        process.m_folderMap.emplace(path, 0);
+}
