@@ -1,5 +1,5 @@
 // Start-up of Velmora.exe: one instance, the Windows-version question, the engine bound by file
-// name, the settings, then the main window.
+// name, the settings, then the main window as the program's modal loop.
 #include "Frame/ClientApp.h"
 
 #include <commctrl.h>
@@ -7,12 +7,14 @@
 
 #include <gdiplus.h>
 
+#include "Frame/ClientDlg.h"
 #include "Frame/EngineBinding.h"
 #include "Frame/FrameMessage.h"
 #include "Frame/ProgramIdentity.h"
 #include "Frame/SingleInstance.h"
 #include "Frame/SystemFunctions.h"
 #include "Frame/WaitPumpingMessages.h"
+#include "Framework/CommandLineInfo.h"
 
 CClientApp theApp;
 
@@ -21,53 +23,47 @@ namespace {
 // The logon task starts the program right at logon; the desktop is given time to settle first.
 const DWORD DefragStartDelay = 4000;
 
-const char MainWindowClass[] = "VelmoraMainWindow";
-
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_CLOSE:
-        ShowWindow(hwnd, SW_HIDE);
-        TerminateProcess(GetCurrentProcess(), 0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-void RunMainWindow()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = MainWindowClass;
-    RegisterClassA(&wc);
-    HWND main = CreateWindowExA(WS_EX_APPWINDOW, MainWindowClass, ProgramDisplayName,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 100, 100, 777,
-                                496, NULL, NULL, wc.hInstance, NULL);
-    if (!main)
-        return;
-    PublishMainWindow(main);
-    if (theApp.m_commandLine.m_startScan) {
-        ShowWindow(main, SW_HIDE);
-        ShowWindow(main, SW_MINIMIZE);
-        ShowWindow(main, SW_HIDE);
-    } else {
-        ShowWindow(main, SW_SHOW);
-    }
-    MSG msg;
-    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 }  // namespace
 
 CClientApp::CClientApp()
-    : m_gdiplusToken(0), m_pProcess(NULL), m_pScanItemsInfo(NULL), m_handCursor(NULL)
+    : m_gdiplusToken(0),
+      m_pProcess(NULL),
+      m_pScanItemsInfo(NULL),
+      m_scanningDlg(IDD_PAGE_SYSTEM_SCAN),
+      m_regScanDetailDlg(IDD_PAGE_REGISTRY_RESULTS),
+      m_junkScanDetailDlg(IDD_PAGE_JUNK_RESULTS),
+      m_inetOptimDetailDlg(IDD_PAGE_INTERNET_RESULTS),
+      m_sysOptimDetailDlg(IDD_PAGE_SYSTEM_RESULTS),
+      m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
+      m_regDefragDlg(IDD_PAGE_REGISTRY_DEFRAG),
+      m_startupManagerDlg(IDD_PAGE_STARTUP_MANAGER),
+      m_handCursor(NULL)
 {
+}
+
+CDialog* CClientApp::GetPage(int page)
+{
+    switch (page) {
+    case PageSystemScan: return &m_scanningDlg;
+    case PageRegistryResults: return &m_regScanDetailDlg;
+    case PageJunkResults: return &m_junkScanDetailDlg;
+    case PageInternetResults: return &m_inetOptimDetailDlg;
+    case PageSystemResults: return &m_sysOptimDetailDlg;
+    case PageSystemBooster: return &m_srvicOptimDlg;
+    case PageRegistryDefrag: return &m_regDefragDlg;
+    case PageStartupManager: return &m_startupManagerDlg;
+    default: return NULL;
+    }
+}
+
+UINT CClientApp::GetPageTemplate(int page)
+{
+    static const UINT templates[ClientPageCount] = {
+        IDD_PAGE_SYSTEM_SCAN,      IDD_PAGE_REGISTRY_RESULTS, IDD_PAGE_JUNK_RESULTS,
+        IDD_PAGE_INTERNET_RESULTS, IDD_PAGE_SYSTEM_RESULTS,   IDD_PAGE_SYSTEM_BOOSTER,
+        IDD_PAGE_REGISTRY_DEFRAG,  IDD_PAGE_STARTUP_MANAGER,
+    };
+    return page >= 1 && page <= ClientPageCount ? templates[page - 1] : 0;
 }
 
 BOOL CClientApp::InitInstance()
@@ -83,6 +79,8 @@ BOOL CClientApp::InitInstance()
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
+
+    m_pszAppName = ProgramDisplayName;
 
     if (!IsTestedWindowsVersion(GetWindowsVersion())) {
         CString question = ProgramDisplayName " is not tested on this Windows version.\n\n"
@@ -103,7 +101,10 @@ BOOL CClientApp::InitInstance()
     if (m_commandLine.m_defrag)
         WaitPumpingMessages(DefragStartDelay);
 
-    RunMainWindow();
+    CClientDlg dlg(NULL);
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = NULL;
     return FALSE;
 }
 
@@ -113,7 +114,7 @@ int CClientApp::ExitInstance()
     if (m_gdiplusToken)
         Gdiplus::GdiplusShutdown(m_gdiplusToken);
     m_gdiplusToken = 0;
-    return 0;
+    return CWinAppEx::ExitInstance();
 }
 
 void CClientApp::LoadSettings()
@@ -124,10 +125,4 @@ void CClientApp::LoadSettings()
 void CClientApp::SaveSettings()
 {
     SaveProgramSettings(m_settings);
-}
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    theApp.InitInstance();
-    return theApp.ExitInstance();
 }

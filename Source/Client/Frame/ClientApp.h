@@ -1,6 +1,6 @@
 // CClientApp: the program's application object. It owns everything that lives as long as the
-// process: the engine's process object, the found-items store, the command-line switches and
-// the settings record.
+// process: the engine's process object, the found-items store, the command-line switches, the
+// eight pages the main window shows, and the settings record.
 #ifndef VELMORA_FRAME_CLIENT_APP_H
 #define VELMORA_FRAME_CLIENT_APP_H
 
@@ -8,25 +8,55 @@
 
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
+#include "Frame/EmptyPageDlg.h"
+#include "Frame/FrameResources.h"
 #include "Frame/ProgramSettings.h"
+#include "Framework/CWinApp.h"
 
-class CClientApp {
+// The main window's pages by number.
+enum ClientPage {
+    PageSystemScan = 1,
+    PageRegistryResults = 2,
+    PageJunkResults = 3,
+    PageInternetResults = 4,
+    PageSystemResults = 5,
+    PageSystemBooster = 6,
+    PageRegistryDefrag = 7,
+    PageStartupManager = 8,
+};
+const int ClientPageCount = 8;
+
+class CClientApp : public CWinAppEx {
 public:
     CClientApp();
 
     // The whole start-up; the main window's modal loop runs inside it. Always FALSE.
-    BOOL InitInstance();
-    int ExitInstance();
+    BOOL InitInstance() override;
+    int ExitInstance() override;
 
     void LoadSettings();
     void SaveSettings();
+
+    // The page dialog of a page number (NULL outside 1-8), and its template.
+    CDialog* GetPage(int page);
+    static UINT GetPageTemplate(int page);
 
     ULONG_PTR m_gdiplusToken;
     CAbstractProcess* m_pProcess;                // never deleted
     CAbstractScanItemsInfo* m_pScanItemsInfo;    // never deleted
     CCommandLineInfoEx m_commandLine;
+    // The pages, constructed with no parent and created as children of the main window. Each
+    // becomes its own page class when that page is built.
+    CEmptyPageDlg m_scanningDlg;          // 1 System Scan
+    CEmptyPageDlg m_regScanDetailDlg;     // 2 registry results
+    CEmptyPageDlg m_junkScanDetailDlg;    // 3 junk results
+    CEmptyPageDlg m_inetOptimDetailDlg;   // 4 internet results
+    CEmptyPageDlg m_sysOptimDetailDlg;    // 5 system results
+    CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster
+    CEmptyPageDlg m_regDefragDlg;         // 7 Registry Defrag
+    CEmptyPageDlg m_startupManagerDlg;    // 8 Startup Manager
     SettingsRecord m_settings;
-    HCURSOR m_handCursor;
+    HCURSOR m_handCursor;                 // for link-like controls
 };
 
 extern CClientApp theApp;

@@ -1,14 +1,17 @@
 // The message-pumping wait.
 #include "Frame/WaitPumpingMessages.h"
 
+#include "Framework/CWinApp.h"
+
 namespace {
 
-// Takes one message off the calling thread's queue and dispatches it. A WM_QUIT taken here is
-// not put back.
+// Takes one message off the calling thread's queue and handles it as the application's loop
+// does (the pre-translate walk first, so dialogs keep their keyboard handling). A WM_QUIT taken
+// here is not put back.
 void PumpOneMessage()
 {
     MSG msg;
-    if (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    if (GetMessageA(&msg, NULL, 0, 0) > 0 && !AfxPreTranslateMessage(&msg)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -1,0 +1,77 @@
+// CClientDlg: the program's main window. It shows one of the eight pages at a time over its
+// content area, offers the navigation buttons on its left and the caption-strip buttons, owns
+// the tray icon, and ends the process on Exit or Close.
+#ifndef VELMORA_FRAME_CLIENT_DLG_H
+#define VELMORA_FRAME_CLIENT_DLG_H
+
+#include <windows.h>
+
+#include "Frame/SystemTray.h"
+#include "Framework/CButton.h"
+#include "Framework/CDialog.h"
+#include "Framework/CGdiObject.h"
+
+class CClientDlg : public CDialog {
+public:
+    explicit CClientDlg(CWnd* parent = NULL);
+
+    // Hides the other pages and shows page (1-8); other numbers change nothing.
+    static void ShowPage(int page);
+    // Hides the window, removes the tray icon and ends the process with code 0; nothing is
+    // saved and running work is not waited for.
+    void QuitApp();
+
+    enum { NavigationButtonCount = 5 };
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    void OnSystemScanner();
+    void OnSystemBooster();
+    void OnRegistryDefrag();
+    void OnStartupManager();
+    void OnUninstaller();
+    void OnExit();
+    void OnMinimize();
+    void OnSettings();
+    void OnAbout();
+    void OnRestoreCenter();
+    void OnUpdate();
+    void OnClose();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnHideToTray(WPARAM, LPARAM);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Marks navigation button index as the current page's: drawn pressed and not clickable
+    // again; the others are released and enabled.
+    void SelectNavigationButton(int index);
+    void CreatePages();
+
+public:
+    CSystemTray m_trayIcon;
+    CFont m_font;
+    UINT_PTR m_updateTimer;
+    CButton m_navigationButtons[NavigationButtonCount];   // 1000-1004
+    CButton m_minimizeButton;                             // 1006
+    CButton m_exitButton;                                 // 1005
+    CButton m_settingsButton;                             // 1008
+    CButton m_aboutButton;                                // 1009
+    CButton m_restoreButton;                              // 1010
+    int m_updateStart;       // the next timer tick starts the update check
+    int m_reserved[3];
+    HICON m_hIcon;
+    int m_closing;           // set by WM_CLOSE; a running download stops when it sees it
+    int m_silentCheck;       // 1: the automatic check at start; 0: asked for with Update
+    CWnd* m_notifyWindow;    // owner of the update's messages and busy dialog
+    CString m_updateAddress;
+    CButton m_updateButton;  // 1011
+    int m_updateFound;
+};
+
+#endif

@@ -1,0 +1,198 @@
+// The real main window from the outside: its pages, its navigation, the tray icon and every way
+// of quitting. Each case starts Velmora.exe in a prefix of its own.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Frame/FrameMessages.h"
+#include "Frame/FrameResources.h"
+#include "ProcessDriver.h"
+
+namespace {
+
+const DWORD StartTimeout = 20000;
+// Under Xvfb there is no window manager, and Wine waits up to two seconds for one at every hide
+// of a top-level window (the quit hides twice) and of the shell's icon window.
+const DWORD QuitTimeout = 15000;
+
+struct PageRow {
+    int page;
+    int templateId;
+};
+const PageRow Pages[] = {
+    {1, IDD_PAGE_SYSTEM_SCAN},      {2, IDD_PAGE_REGISTRY_RESULTS}, {3, IDD_PAGE_JUNK_RESULTS},
+    {4, IDD_PAGE_INTERNET_RESULTS}, {5, IDD_PAGE_SYSTEM_RESULTS},   {6, IDD_PAGE_SYSTEM_BOOSTER},
+    {7, IDD_PAGE_REGISTRY_DEFRAG},  {8, IDD_PAGE_STARTUP_MANAGER},
+};
+const int NavigationButtons[] = {IDC_NAV_SYSTEM_SCANNER, IDC_NAV_SYSTEM_BOOSTER, IDC_NAV_REGISTRY_DEFRAG,
+                                 IDC_NAV_STARTUP_MANAGER, IDC_NAV_UNINSTALLER};
+
+// The templates of the pages that are visible now.
+std::vector<int> VisiblePages(HWND main)
+{
+    std::vector<int> visible;
+    for (const PageRow& row : Pages) {
+        HWND page = GetDlgItem(main, row.templateId);
+        if (page && IsWindowVisible(page))
+            visible.push_back(row.templateId);
+    }
+    return visible;
+}
+
+// The navigation buttons that can be clicked now.
+std::vector<int> EnabledNavigation(HWND main)
+{
+    std::vector<int> enabled;
+    for (int id : NavigationButtons)
+        if (IsWindowEnabled(GetDlgItem(main, id)))
+            enabled.push_back(id);
+    return enabled;
+}
+
+// The notification area's icons as the prefix's shell shows them: Xvfb has no tray of its own,
+// so the shell keeps them in a stand-alone tray window, one child window per icon.
+std::vector<HWND> TrayIcons()
+{
+    std::vector<HWND> icons;
+    HWND tray = FindWindowA("__winex11_standalone_tray", NULL);
+    for (HWND child = tray ? GetWindow(tray, GW_CHILD) : NULL; child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClass(child) == "__winex11_tray_icon" && IsWindowVisible(child))
+            icons.push_back(child);
+    return icons;
+}
+int TrayIconCount()
+{
+    return static_cast<int>(TrayIcons().size());
+}
+
+class Program {
+public:
+    bool Start(const std::string& arguments = std::string())
+    {
+        std::string path = BuiltProgramPath();
+        if (!process.Start(path, "\"" + path + "\" " + arguments))
+            return false;
+        return WaitUntil([&] { return (main = FindMainWindow(process.Id())) != NULL || !process.Running(); },
+                         StartTimeout) &&
+               main;
+    }
+    ChildProcess process;
+    HWND main = NULL;
+};
+
+}  // namespace
+
+TEST(MainWindow, PageSwitchingShowsExactlyOnePage)
+{
+    Program program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.main;
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, StartTimeout));
+
+    // Every page sits over the content area, one pixel further left.
+    RECT content;
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(main, IDC_CONTENT_AREA), &content));
+    for (const PageRow& row : Pages) {
+        SCOPED_TRACE(row.page);
+        HWND page = GetDlgItem(main, row.templateId);
+        ASSERT_NE(page, static_cast<HWND>(NULL));
+        EXPECT_EQ(GetParent(page), main);
+        RECT r;
+        GetWindowRect(page, &r);
+        EXPECT_EQ(r.left, content.left - 1);
+        EXPECT_EQ(r.top, content.top);
+        EXPECT_EQ(r.right, content.right);
+        EXPECT_EQ(r.bottom, content.bottom);
+    }
+    EXPECT_EQ(VisiblePages(main), std::vector<int>{IDD_PAGE_SYSTEM_SCAN});
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, IDC_NAV_UNINSTALLER)));
+    // No button marks a page at start.
+    EXPECT_EQ(EnabledNavigation(main).size(), 5u);
+
+    struct Click {
+        int button;
+        int shownPage;
+    };
+    const Click clicks[] = {
+        {IDC_NAV_SYSTEM_BOOSTER, IDD_PAGE_SYSTEM_BOOSTER},
+        {IDC_NAV_SYSTEM_BOOSTER, IDD_PAGE_SYSTEM_BOOSTER},   // the current page's button is disabled
+        {IDC_NAV_REGISTRY_DEFRAG, IDD_PAGE_REGISTRY_DEFRAG},
+        {IDC_NAV_STARTUP_MANAGER, IDD_PAGE_STARTUP_MANAGER},
+        {IDC_NAV_SYSTEM_SCANNER, IDD_PAGE_SYSTEM_SCAN},
+        {IDC_NAV_UNINSTALLER, IDD_PAGE_SYSTEM_SCAN},         // selects its button, shows no page
+    };
+    int current = 0;
+    for (const Click& click : clicks) {
+        SCOPED_TRACE(click.button);
+        HWND button = GetDlgItem(main, click.button);
+        if (IsWindowEnabled(button)) {
+            current = click.button;
+            // What a click on the button sends.
+            SendMessageA(main, WM_COMMAND, MAKEWPARAM(click.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        }
+        EXPECT_EQ(VisiblePages(main), std::vector<int>{click.shownPage});
+        std::vector<int> expectEnabled;
+        for (int id : NavigationButtons)
+            if (id != current)
+                expectEnabled.push_back(id);
+        EXPECT_EQ(EnabledNavigation(main), expectEnabled);
+    }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
+}
+
+TEST(MainWindow, TrayIconShowsTheHiddenWindow)
+{
+    int iconsBefore = TrayIconCount();
+    Program program;
+    ASSERT_TRUE(program.Start("STARTSCAN"));
+    HWND main = program.main;
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore + 1; }, StartTimeout)) << TrayIconCount();
+    Sleep(300);
+    ASSERT_FALSE(IsWindowVisible(main));
+
+    // Another icon's event is not ours; a right click opens no menu (there is none).
+    EXPECT_EQ(SendMessageA(main, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK), 0);
+    EXPECT_EQ(SendMessageA(main, WM_TRAY_NOTIFY, 0, WM_RBUTTONUP), 0);
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_EQ(FindWindowA("#32768", NULL) && IsWindowVisible(FindWindowA("#32768", NULL)), false);
+
+    // A double click on the icon itself, which the shell passes on as the callback message.
+    ASSERT_EQ(TrayIcons().size(), static_cast<size_t>(iconsBefore + 1));
+    PostMessageA(TrayIcons().back(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }, 5000));
+    EXPECT_EQ(GetForegroundWindow(), main);
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore; }, QuitTimeout));
+}
+
+TEST(MainWindow, EveryWayOfQuittingEndsTheProcessAndRemovesTheIcon)
+{
+    struct Way {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Way ways[] = {
+        {"Close", WM_CLOSE, 0},
+        {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE},
+        {"Exit button", WM_COMMAND, MAKEWPARAM(IDC_CAPTION_EXIT, BN_CLICKED)},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        int iconsBefore = TrayIconCount();
+        Program program;
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore + 1; }, StartTimeout));
+        LPARAM lParam = way.message == WM_COMMAND
+                            ? reinterpret_cast<LPARAM>(GetDlgItem(program.main, IDC_CAPTION_EXIT)) : 0;
+        PostMessageA(program.main, way.message, way.wParam, lParam);
+        EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
+        EXPECT_EQ(program.process.ExitCode(), 0u);
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore; }, QuitTimeout)) << TrayIconCount();
+    }
+}
