@@ -587,3 +587,23 @@ TEST(JunkScan, ProgressTextsStayUnderTheThrottle)
                     lower.compare(0, windowsTemp.size(), windowsTemp) == 0) << longPath;
     }
 }
+
+TEST(JunkScan, TemporaryFolderWithinTheWindowsOneIsCountedOnce)
+{
+    Roots roots;
+    const std::string windowsTemp = roots.windows + "\\Temp";
+    ASSERT_TRUE(WriteSizedFile(windowsTemp + "\\top.txt", 11));
+    ASSERT_TRUE(WriteSizedFile(windowsTemp + "\\inner\\deep.txt", 22));
+    std::vector<Finding> once;
+    for (const ListedFile& f : ListFiles(windowsTemp))
+        once.push_back({JunkTempFiles, f.size, f.path});
+    ASSERT_GE(once.size(), 2u);
+
+    for (const std::string& tmp : {windowsTemp + "\\", windowsTemp + "\\inner\\"}) {
+        ASSERT_TRUE(SetEnvironmentVariableA("TMP", tmp.c_str()));
+        ASSERT_TRUE(SetEnvironmentVariableA("TEMP", tmp.c_str()));
+        EngineProcess process;
+        EXPECT_EQ(ScanReports(RunJunkScan(process.Get(), JunkTempFiles)),
+                  ExpectedScan(Only(JunkTempFiles, once))) << tmp;
+    }
+}

@@ -102,3 +102,49 @@ TEST(JunkScanAfterClean, FilesThatCannotBeOpenedForUpdateAreLeftOut)
     DeleteFileA((cache + "\\free.bin").c_str());
     DeleteFileA((cache + "\\held.bin").c_str());
 }
+
+// The clean empties the temporary folder, so a temporary folder that is really the Windows
+// folder, the user's profile (where the system falls back when TMP and TEMP are not set) or a
+// drive's root is never used.
+TEST(JunkRoots, TemporaryFolderIsNeverTheWindowsFolderTheProfileOrARoot)
+{
+    char savedTmp[MAX_PATH + 1] = {}, savedTemp[MAX_PATH + 1] = {};
+    GetEnvironmentVariableA("TMP", savedTmp, sizeof savedTmp);
+    GetEnvironmentVariableA("TEMP", savedTemp, sizeof savedTemp);
+    const std::string windows = ShellFolder(CSIDL_WINDOWS), profile = ShellFolder(CSIDL_PROFILE);
+    ASSERT_FALSE(windows.empty());
+    ASSERT_FALSE(profile.empty());
+    const struct {
+        std::string tmp;
+        std::string expected;
+    } cases[] = {
+        {windows + "\\", ""},
+        {windows, ""},
+        {Lower(windows) + "\\", ""},
+        {profile + "\\", ""},
+        {"C:\\", ""},
+        {"C:\\JunkTemporaryCheck\\", "C:\\JunkTemporaryCheck"},
+        {windows + "\\Temp\\", windows + "\\Temp"},
+    };
+    for (const auto& c : cases) {
+        SetEnvironmentVariableA("TMP", c.tmp.c_str());
+        SetEnvironmentVariableA("TEMP", c.tmp.c_str());
+        EXPECT_STREQ(JunkFolderRoots::Read().Temp, c.expected.c_str()) << c.tmp;
+    }
+    SetEnvironmentVariableA("TMP", savedTmp);
+    SetEnvironmentVariableA("TEMP", savedTemp);
+
+    JunkFolderRoots roots = JunkFolderRoots::Read();
+    EXPECT_STREQ(roots.Temp, TempFolder().c_str());
+    EXPECT_STREQ(roots.Recent, ShellFolder(CSIDL_RECENT).c_str());
+    const std::string local = ShellFolder(CSIDL_LOCAL_APPDATA);
+    EXPECT_STREQ(roots.IeFolder, (local + "\\Microsoft\\Internet Explorer").c_str());
+    EXPECT_STREQ(roots.IeLowDomStore,
+                 (ParentOf(local) + "\\LocalLow\\Microsoft\\Internet Explorer\\DOMStore").c_str());
+    EXPECT_STREQ(roots.ChromeDefault, (local + "\\Google\\Chrome\\User Data\\Default").c_str());
+    EXPECT_STREQ(roots.EdgePackage, (local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe").c_str());
+    // No profile whose name holds ".default": no Firefox root at all, rather than the
+    // Profiles folder itself.
+    EXPECT_STREQ(roots.FirefoxProfileRoaming, "");
+    EXPECT_STREQ(roots.FirefoxProfileLocal, "");
+}
