@@ -162,6 +162,7 @@ void CWnd::BindCreatedWindow(HWND hWnd)
 {
     if (!Attach(hWnd))
         return;
+    PreSubclassWindow();
     WNDPROC old = WNDPROC(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
     if (old != FrameworkWindowProc) {
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, LONG_PTR(FrameworkWindowProc));

@@ -7,7 +7,8 @@
 //   - Bind an existing window: SubclassWindow(hwnd) / SubclassDlgItem(id, pParent) (DDX_Control
 //     does this for dialog members); PreSubclassWindow() runs first, so a class can adjust the
 //     window's style there. Create a window: CreateEx(); PreCreateWindow() may change the
-//     CREATESTRUCT, and every message from WM_NCCREATE on reaches the object.
+//     CREATESTRUCT, PreSubclassWindow() runs as the window is bound (before WM_NCCREATE), and
+//     every message from WM_NCCREATE on reaches the object.
 //   - The handle map is process-wide and locked: FromHandlePermanent(hwnd) finds the object
 //     bound to a window from any thread. FromHandle(hwnd) also wraps windows nobody bound, in a
 //     temporary object that must not be kept past the current handler (TempObjectMap.h).
