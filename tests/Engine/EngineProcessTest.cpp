@@ -346,13 +346,11 @@ TEST(EngineTasks, SmallSlots)
 }
 
 namespace {
-std::multiset<std::string> TempFolderNames()
+std::multiset<std::string> FolderNames(const std::string& folder)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
     std::multiset<std::string> names;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((std::string(temp) + "*").c_str(), &data);
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do
             names.insert(data.cFileName);
@@ -361,14 +359,44 @@ std::multiset<std::string> TempFolderNames()
     }
     return names;
 }
+
+// Points this process's temporary folder at a folder of its own, so tests running in parallel
+// in the same prefix can't change what the probe test sees.
+struct PrivateTempFolder {
+    PrivateTempFolder()
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "velmora-probe-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        SetEnvironmentVariableA("TMP", folder.c_str());
+        SetEnvironmentVariableA("TEMP", folder.c_str());
+        // Something already there, which the probe must leave alone too.
+        HANDLE f = CreateFileA((folder + "keep.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(f);
+    }
+    ~PrivateTempFolder()
+    {
+        DeleteFileA((folder + "keep.tmp").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    std::string folder;
+};
 }  // namespace
 
 TEST(EngineTasks, TemporaryFileProbeLeavesTheTempFolderAsItWas)
 {
-    const std::multiset<std::string> before = TempFolderNames();
-    ProcessHolder process;  // the full constructor runs the probe
-    EXPECT_EQ(TempFolderNames(), before);
-    RecordingStatus status(process.process);
-    ASSERT_EQ(RunTask(process.process, status, TaskTempFileProbe, [&] { return process->StartProbe(&status); }), 1);
-    EXPECT_EQ(TempFolderNames(), before);
+    PrivateTempFolder temp;
+    char seen[MAX_PATH];
+    GetTempPathA(MAX_PATH, seen);
+    ASSERT_EQ(std::string(seen), temp.folder);
+    const std::multiset<std::string> before = FolderNames(temp.folder);
+    ASSERT_EQ(before.count("keep.tmp"), 1u);
+    {
+        ProcessHolder process;  // the full constructor runs the probe
+        EXPECT_EQ(FolderNames(temp.folder), before);
+        RecordingStatus status(process.process);
+        ASSERT_EQ(RunTask(process.process, status, TaskTempFileProbe, [&] { return process->StartProbe(&status); }), 1);
+        EXPECT_EQ(FolderNames(temp.folder), before);
+    }
 }
