@@ -8,6 +8,7 @@ namespace {
 // A value that keeps growing between our size query and our read is read this many times
 // before we give up on it; registry writers do not race that often.
 const int ValueReadAttempts = 4;
+const DWORD SmallValueLength = 512;
 
 }  // namespace
 
@@ -43,10 +44,23 @@ LONG CRegistryKeyHandle::QueryValueOf(HKEY key, const char* name, std::vector<BY
 {
     if (!key)
         return ERROR_INVALID_HANDLE;
-    DWORD needed = 0;
+    // Most values are small: one read into a block of our own answers them without a size
+    // query first.
+    BYTE small[SmallValueLength + 2];
+    DWORD needed = SmallValueLength;
     DWORD valueType = 0;
-    LONG result = RegQueryValueExA(key, name, nullptr, &valueType, nullptr, &needed);
-    if (result != ERROR_SUCCESS)
+    LONG result = RegQueryValueExA(key, name, nullptr, &valueType, small, &needed);
+    if (result == ERROR_SUCCESS) {
+        if (needed > SmallValueLength)
+            needed = SmallValueLength;
+        data.assign(small, small + needed);
+        data.push_back(0);
+        data.push_back(0);
+        size = needed;
+        type = valueType;
+        return ERROR_SUCCESS;
+    }
+    if (result != ERROR_MORE_DATA)
         return result;
     std::vector<BYTE> buffer;
     for (int attempt = 0; attempt < ValueReadAttempts; ++attempt) {

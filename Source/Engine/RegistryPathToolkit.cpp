@@ -107,21 +107,53 @@ bool IsJudgeableLocation(CSSEngineProcess& process, const CString& path)
     return true;
 }
 
+// Replaces every occurrence of `lowerPattern`, found without regard to case, by what
+// `replacement` makes of the matched text; the rest of the text keeps its case (the file
+// system does not care, but an exact-case name is found faster than one it has to fold).
+// Returns the number of replacements.
+template <class Replacement>
+int ReplaceNoCase(CString& text, const char* lowerPattern, Replacement replacement)
+{
+    CString lower(text);
+    lower.MakeLower();
+    int at = lower.Find(lowerPattern);
+    if (at < 0)
+        return 0;
+    const int length = static_cast<int>(strlen(lowerPattern));
+    CString out;
+    int from = 0;
+    int count = 0;
+    while (at >= 0) {
+        out += text.Mid(from, at - from);
+        out += replacement(text.Mid(at, length));
+        from = at + length;
+        ++count;
+        at = lower.Find(lowerPattern, from);
+    }
+    out += text.Mid(from);
+    text = out;
+    return count;
+}
+
+CString ToSystem32(const CString&) { return CString("system32"); }
+CString ToSysWow64(const CString&) { return CString("syswow64"); }
+CString AddX86(const CString& matched) { return matched + " (x86)"; }
+CString DropX86(const CString& matched) { return matched.Left(13); }
+
 // Under WOW64 with redirection off, "sysnative" does not resolve: it means the native folder.
 void MapSysnative(CSSEngineProcess& process, CString& path)
 {
-    if (process.RunningUnderWow64() && path.Find("sysnative") >= 0) {
-        CString lower(path);
-        lower.MakeLower();
-        if (lower.Replace("\\sysnative\\", "\\system32\\") > 0)
-            path = lower;
-    }
+    if (process.RunningUnderWow64())
+        ReplaceNoCase(path, "\\sysnative\\",
+                      [](const CString&) { return CString("\\system32\\"); });
 }
 
+// The existence test of a file or folder. (Only fixed drives are tested, so there is no
+// "insert a disk" prompt to suppress around it.)
 Existence FileAttributesExistence(const char* path)
 {
     SetLastError(ERROR_SUCCESS);
-    if (PathFileExistsA(path))
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return Present;
     return IsMissingError(GetLastError()) ? Missing : Unknown;
 }
@@ -132,7 +164,10 @@ bool IsBareName(const CString& path)
     return !path.IsEmpty() && path.FindOneOf("\\/:") < 0;
 }
 
-bool PathExistsSwappedImpl(CSSEngineProcess& process, CString path, bool back)
+// `directMissing`: the caller has just found the unchanged path missing, so it is not tested
+// again.
+bool PathExistsSwappedImpl(CSSEngineProcess& process, CString path, bool back,
+                           bool directMissing = false)
 {
     MapSysnative(process, path);
     if (!IsJudgeableLocation(process, path))
@@ -154,17 +189,18 @@ bool PathExistsSwappedImpl(CSSEngineProcess& process, CString path, bool back)
     }
     if (process.RunningUnderWow64() && path.GetLength() >= 8) {
         CString copy(path);
-        copy.MakeLower();
         if (back) {
-            if (copy.Replace("syswow64", "system32") == 0)
-                copy.Replace("program files (x86)", "program files");
+            if (ReplaceNoCase(copy, "syswow64", ToSystem32) == 0)
+                ReplaceNoCase(copy, "program files (x86)", DropX86);
         } else {
-            if (copy.Replace("system32", "syswow64") == 0)
-                copy.Replace("program files", "program files (x86)");
+            if (ReplaceNoCase(copy, "system32", ToSysWow64) == 0)
+                ReplaceNoCase(copy, "program files", AddX86);
         }
         if (FileAttributesExistence(copy) == Present)
             return true;
     }
+    if (directMissing)
+        return false;
     return FileAttributesExistence(path) != Missing;
 }
 
@@ -259,6 +295,7 @@ void CRegistryPathCache::Enable()
 void CRegistryPathCache::Disable()
 {
     m_enabled = false;
+    m_bareNames.clear();
     m_foldersRead = false;
     memset(m_tokenState, 0, sizeof m_tokenState);
     memset(m_driveState, 0, sizeof m_driveState);
@@ -370,35 +407,77 @@ bool CRegistryPathCache::IsFixedDrive(char letter)
     return fixed;
 }
 
+bool CRegistryPathCache::FindBareName(const CString& name, bool& found, CString& located) const
+{
+    if (!m_enabled)
+        return false;
+    auto it = m_bareNames.find(name);
+    if (it == m_bareNames.end())
+        return false;
+    found = it->second.first;
+    located = it->second.second;
+    return true;
+}
+
+void CRegistryPathCache::KeepBareName(const CString& name, bool found, const CString& located)
+{
+    // Bare names are few (system modules); the bound keeps a pathological registry from
+    // growing the cache with the scan.
+    if (m_enabled && m_bareNames.size() < MaxBareNames)
+        m_bareNames[name] = std::make_pair(found, located);
+}
+
 // --- folder tokens ------------------------------------------------------------------------------
 
-bool ExpandFolderTokens(CSSEngineProcess& process, CString& text)
+namespace {
+
+// ExpandFolderTokens without its lower-casing: the token is found without regard to case and
+// the rest of the text keeps its case. Returns the table row expanded, or -1.
+int ExpandTokenKeepingCase(CSSEngineProcess& process, CString& text)
 {
-    text.MakeLower();
     if (text.GetLength() < 8 || text.Find('%') < 0)
-        return false;
+        return -1;
+    CString lower(text);
+    lower.MakeLower();
     int row = -1;
     for (int i = 0; i < CRegistryPathCache::TokenCount; ++i) {
-        if (text.Find(FolderTokenTable[i].token) >= 0) {
+        if (lower.Find(FolderTokenTable[i].token) >= 0) {
             row = i;
             break;
         }
     }
     if (row < 0)
-        return false;
+        return -1;
     CString folder;
     if (!process.m_pathCache.TokenFolder(row, folder))
-        return false;
+        return -1;
     const FolderToken& token = FolderTokenTable[row];
-    bool replaced = text.Replace(token.token, folder) > 0;
+    ReplaceNoCase(text, token.token, [&folder](const CString&) { return folder; });
     if (token.rule == ByCsidl && process.RunningUnderWow64()) {
-        text.MakeLower();
         if (token.swap == SwapSysWow64)
-            text.Replace("syswow64", "system32");
+            ReplaceNoCase(text, "syswow64", ToSystem32);
         else if (token.swap == SwapProgramFilesX86)
-            text.Replace("program files (x86)", "program files");
+            ReplaceNoCase(text, "program files (x86)", DropX86);
     }
-    return replaced;
+    return row;
+}
+
+}  // namespace
+
+bool ExpandFolderTokens(CSSEngineProcess& process, CString& text)
+{
+    text.MakeLower();
+    int row = ExpandTokenKeepingCase(process, text);
+    if (row < 0)
+        return false;
+    if (FolderTokenTable[row].rule == ByCsidl && process.RunningUnderWow64())
+        text.MakeLower();
+    return true;
+}
+
+bool ExpandFolderTokensKeepingCase(CSSEngineProcess& process, CString& text)
+{
+    return ExpandTokenKeepingCase(process, text) >= 0;
 }
 
 // --- existence tests ----------------------------------------------------------------------------
@@ -413,7 +492,9 @@ bool PathExistsSwappedBack(CSSEngineProcess& process, CString path)
     return PathExistsSwappedImpl(process, path, true);
 }
 
-bool LocateFile(CSSEngineProcess& process, CString& path)
+namespace {
+
+bool LocateFileUncached(CSSEngineProcess& process, CString& path)
 {
     CRegistryPathCache& cache = process.m_pathCache;
     path.Trim('"');
@@ -468,84 +549,150 @@ bool LocateFile(CSSEngineProcess& process, CString& path)
     return !IsMissingError(error);
 }
 
-bool CheckPathInText(CSSEngineProcess& process, CString text)
+}  // namespace
+
+bool LocateFile(CSSEngineProcess& process, CString& path)
 {
-    if (text.IsEmpty() || text.GetLength() >= MAX_PATH)
+    CRegistryPathCache& cache = process.m_pathCache;
+    CString bare;
+    if (cache.IsEnabled()) {
+        bare = path;
+        bare.Trim('"');
+        bare.MakeLower();
+        if (IsBareName(bare) && bare.Find('%') < 0) {
+            bool found = false;
+            CString located;
+            if (cache.FindBareName(bare, found, located)) {
+                path = located;
+                return found;
+            }
+        } else {
+            bare.Empty();
+        }
+    }
+    bool found = LocateFileUncached(process, path);
+    if (!bare.IsEmpty())
+        cache.KeepBareName(bare, found, path);
+    return found;
+}
+
+namespace {
+
+// A text and its lower-cased twin, edited alike: every decision reads the twin, the file
+// system gets the text in its own case.
+struct CaseTwin {
+    explicit CaseTwin(const CString& original) : text(original), lower(original)
+    {
+        lower.MakeLower();
+    }
+    void Keep(int first, int count)
+    {
+        text = text.Mid(first, count);
+        lower = lower.Mid(first, count);
+    }
+    void Left(int count) { Keep(0, count); }
+    void Remove(char c)
+    {
+        text.Remove(c);
+        lower.Remove(c);
+    }
+    void Trim()
+    {
+        text.Trim();
+        lower.Trim();
+    }
+    void TrimRight()
+    {
+        text.TrimRight();
+        lower.TrimRight();
+    }
+
+    CString text;
+    CString lower;
+};
+
+}  // namespace
+
+bool CheckPathInText(CSSEngineProcess& process, CString original)
+{
+    if (original.IsEmpty() || original.GetLength() >= MAX_PATH)
         return true;
-    text.Trim();
+    CaseTwin t(original);
+    t.Trim();
     // Only the leading "@" of an indirect resource string; an "@" inside a path is part of it.
-    if (text.GetAt(0) == '@')
-        text.Delete(0);
-    text.MakeLower();
-    text.Trim();
+    if (t.lower.GetAt(0) == '@') {
+        t.Keep(1, t.lower.GetLength() - 1);
+        t.Trim();
+    }
 
     // Arguments and resource indexes follow a module or program name after these characters;
     // anywhere else they belong to the file name, and the cut would name another file.
     for (char separator : {',', ';'}) {
-        int at = text.Find(separator);
+        int at = t.lower.Find(separator);
         if (at >= 0) {
-            CString kept = text.Left(at);
-            if (!CutFollowsKnownExtension(kept))
+            if (!CutFollowsKnownExtension(t.lower.Left(at)))
                 return true;
-            text = kept;
+            t.Left(at);
         }
     }
-    int slash = text.Find('/');
+    int slash = t.lower.Find('/');
     if (slash >= 0)
-        text = text.Left(slash);
-    int percent = text.Find('%');
+        t.Left(slash);
+    int percent = t.lower.Find('%');
     if (percent >= 0) {
-        CString kept = text.Left(percent);
-        if (!CutFollowsKnownExtension(kept))
+        if (!CutFollowsKnownExtension(t.lower.Left(percent)))
             return true;
-        text = kept;
+        t.Left(percent);
     }
-    int dot = text.Find("\\.\\");
+    int dot = t.lower.Find("\\.\\");
     if (dot >= 0)
-        text = text.Left(dot);
+        t.Left(dot);
     // "a\..\b" names b beside a, whether or not a exists: the prefix proves nothing.
-    if (text.Find("\\..\\") >= 0)
+    if (t.lower.Find("\\..\\") >= 0)
         return true;
 
     // A quoted path is the text between its quotes; otherwise the quotes start the arguments.
-    if (text.GetAt(0) == '"') {
-        int closing = text.Find('"', 1);
-        text = closing > 0 ? text.Mid(1, closing - 1) : text.Mid(1);
+    if (t.lower.GetAt(0) == '"') {
+        int closing = t.lower.Find('"', 1);
+        if (closing > 0)
+            t.Keep(1, closing - 1);
+        else
+            t.Keep(1, t.lower.GetLength() - 1);
     } else {
-        int quote = text.Find('"');
+        int quote = t.lower.Find('"');
         if (quote >= 0)
-            text = text.Left(quote);
+            t.Left(quote);
     }
-    text.Remove('"');
-    text.TrimRight();
+    t.Remove('"');
+    t.TrimRight();
 
-    if (!StartsWithJudgedDrive(text))
+    if (!StartsWithJudgedDrive(t.lower))
         return true;
-    if (HoldsSecondDrive(text))
+    if (HoldsSecondDrive(t.lower))
         return true;
 
-    int lastDot = text.ReverseFind('.');
-    int lastSlash = text.ReverseFind('\\');
+    int lastDot = t.lower.ReverseFind('.');
+    int lastSlash = t.lower.ReverseFind('\\');
     if (lastDot >= 0 && lastDot == lastSlash - 4)
-        text = text.Left(lastSlash);
+        t.Left(lastSlash);
     for (const char* ext : {".exe ", ".ocx ", ".dll ", ".its!"}) {
-        int at = text.Find(ext);
+        int at = t.lower.Find(ext);
         if (at >= 0) {
-            text = text.Left(at + 4);
+            t.Left(at + 4);
             break;
         }
     }
-    text.TrimRight();
+    t.TrimRight();
 
-    if (HoldsInvalidPathCharacter(text))
+    if (HoldsInvalidPathCharacter(t.lower))
         return true;
-    MapSysnative(process, text);
-    if (!IsJudgeableLocation(process, text))
+    CString path = t.text;
+    MapSysnative(process, path);
+    if (!IsJudgeableLocation(process, path))
         return true;
-    Existence direct = FileAttributesExistence(text);
-    if (direct != Missing)
+    if (FileAttributesExistence(path) != Missing)
         return true;
-    return PathExistsSwapped(process, text);
+    return PathExistsSwappedImpl(process, path, false, true);
 }
 
 bool ResolveShellPath(const CString& text, CString& out)

@@ -16,6 +16,9 @@
 
 #include <windows.h>
 
+#include <map>
+#include <utility>
+
 #include "Framework/CString.h"
 
 class CSSEngineProcess;
@@ -24,7 +27,7 @@ class CSSEngineProcess;
 // other times every call reads them afresh.
 class CRegistryPathCache {
 public:
-    enum { TokenCount = 45 };
+    enum { TokenCount = 45, MaxBareNames = 4096 };
     CRegistryPathCache();
     void Enable();
     void Disable();
@@ -39,6 +42,9 @@ public:
     const CString& Wow64SystemFolderSlash();
     // GetDriveTypeA of "x:\" is DRIVE_FIXED.
     bool IsFixedDrive(char letter);
+    // LocateFile's answers for bare file names (lower case), which many entries share.
+    bool FindBareName(const CString& name, bool& found, CString& located) const;
+    void KeepBareName(const CString& name, bool found, const CString& located);
 
 private:
     static bool ReadTokenFolder(int row, CString& folder);
@@ -52,12 +58,16 @@ private:
     CString m_windowsFolder;
     CString m_systemFolder;
     CString m_wow64SystemFolder;
+    std::map<CString, std::pair<bool, CString>> m_bareNames;
 };
 
 // Replaces the first folder token of the table found in the text (every occurrence of it) by
 // its folder. The text is lower-cased in place whatever the outcome. True when a replacement
 // was made.
 bool ExpandFolderTokens(CSSEngineProcess& process, CString& text);
+// The same expansion leaving the rest of the text in its own case (the scanner's own checks
+// use it: every rule is case-blind, and the file system finds exact-case names faster).
+bool ExpandFolderTokensKeepingCase(CSSEngineProcess& process, CString& text);
 
 // Existence test that also tries the 32-bit view of a 64-bit folder name ("system32" as
 // "syswow64", else "program files" as "program files (x86)").
@@ -70,9 +80,9 @@ bool PathExistsSwappedBack(CSSEngineProcess& process, CString path);
 // left expanded either way. False only when the file is established missing.
 bool LocateFile(CSSEngineProcess& process, CString& path);
 
-// The text of a registry value (after ExpandFolderTokens): false only when it holds one local
-// path that names a missing file; true for everything else (no path, not local, several paths,
-// not a valid path, present file).
+// The text of a registry value (after ExpandFolderTokens, in any case): false only when it
+// holds one local path that names a missing file; true for everything else (no path, not
+// local, several paths, not a valid path, present file).
 bool CheckPathInText(CSSEngineProcess& process, CString text);
 
 // Lets the shell parse a path (long or 8.3 form) and gives its full long form.

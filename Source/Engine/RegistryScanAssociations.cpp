@@ -2,6 +2,10 @@
 // empty, or whose file type's open command names a program that is missing.
 #include "Engine/RegistryScanCategories.h"
 
+#include <string.h>
+
+#include <vector>
+
 #include "Engine/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
@@ -18,8 +22,9 @@ int CheckExtensionKey(CSSEngineProcess& process, const CString& extension)
     CRegistryKeyHandle key;
     if (key.Open(HKEY_CLASSES_ROOT, extension, KEY_READ) != ERROR_SUCCESS)
         return 0;
+    std::vector<BYTE> data;
     DWORD type = 0, size = 0;
-    LONG result = RegQueryValueExA(key.Get(), "", nullptr, &type, nullptr, &size);
+    LONG result = key.QueryValue("", data, size, type);
     if (result == ERROR_FILE_NOT_FOUND) {
         DWORD subKeys = 0, values = 0;
         if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
@@ -31,11 +36,10 @@ int CheckExtensionKey(CSSEngineProcess& process, const CString& extension)
                    RegScanFileAssociations);
         return 1;
     }
-    if (result != ERROR_SUCCESS || size == 0)
+    if (result != ERROR_SUCCESS || size == 0 || type != REG_SZ)
         return 0;
-    CString progId;
-    if (key.QueryString("", progId, &type) != ERROR_SUCCESS || type != REG_SZ)
-        return 0;
+    const char* chars = reinterpret_cast<const char*>(data.data());
+    CString progId(chars, static_cast<int>(strnlen(chars, size)));
     key.Close();
     if (progId.IsEmpty())
         return 0;
@@ -46,10 +50,12 @@ int CheckExtensionKey(CSSEngineProcess& process, const CString& extension)
     CString text;
     if (command.QueryString("", text, &type) != ERROR_SUCCESS || text.IsEmpty())
         return 0;
-    text.MakeLower();
-    if (text.Find(".exe") < 0 && text.Find(".dll") < 0)
+    CString lower(text);
+    lower.MakeLower();
+    if (lower.Find(".exe") < 0 && lower.Find(".dll") < 0)
         return 0;
-    ExpandFolderTokens(process, text);
+    // The checks are case-blind; the text keeps its case for the file system's sake.
+    ExpandFolderTokensKeepingCase(process, text);
     if (CheckPathInText(process, text) || !process.KeepRunning())
         return 0;
     if (!IsKeyWritable(ClassesRootName, extension))

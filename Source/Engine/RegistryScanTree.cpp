@@ -223,8 +223,11 @@ void TreeChecker::CheckFilePathValue(const CString& path, const char* valueName,
         return;
     CString text;
     FormatValueText(size, text, type, data);
-    ExpandFolderTokens(m_process, text);
-    if (text.Find("dword:") >= 0 || text.Find("hexvalueinreg--") >= 0)
+    // The checks are case-blind; the text keeps its case for the file system's sake.
+    ExpandFolderTokensKeepingCase(m_process, text);
+    CString lower(text);
+    lower.MakeLower();
+    if (lower.Find("dword:") >= 0 || lower.Find("hexvalueinreg--") >= 0)
         return;
     if (CheckPathInText(m_process, text))
         return;
