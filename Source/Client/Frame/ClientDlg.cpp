@@ -21,7 +21,7 @@ const UINT NavigationButtonIds[CClientDlg::NavigationButtonCount] = {
 }  // namespace
 
 CClientDlg::CClientDlg(CWnd* parent)
-    : CDialog(IDD_CLIENT_DIALOG, parent),
+    : StyleDialog(IDD_CLIENT_DIALOG, parent),
       m_updateTimer(0),
       m_updateStart(0),
       m_reserved{0, 0, 0},
@@ -33,10 +33,11 @@ CClientDlg::CClientDlg(CWnd* parent)
 {
 }
 
-BEGIN_MESSAGE_MAP(CClientDlg, CDialog)
+BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_MESSAGE(WM_QUERYDRAGICON, &CClientDlg::OnQueryDragIcon)
+    ON_WM_ERASEBKGND()
     ON_BN_CLICKED(IDC_NAV_SYSTEM_SCANNER, &CClientDlg::OnSystemScanner)
     ON_BN_CLICKED(IDC_NAV_SYSTEM_BOOSTER, &CClientDlg::OnSystemBooster)
     ON_BN_CLICKED(IDC_NAV_REGISTRY_DEFRAG, &CClientDlg::OnRegistryDefrag)
@@ -55,7 +56,7 @@ END_MESSAGE_MAP()
 
 void CClientDlg::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    StyleDialog::DoDataExchange(pDX);
     for (int i = 0; i < NavigationButtonCount; ++i)
         DDX_Control(pDX, static_cast<int>(NavigationButtonIds[i]), m_navigationButtons[i]);
     DDX_Control(pDX, IDC_CAPTION_MINIMIZE, m_minimizeButton);
@@ -68,8 +69,10 @@ void CClientDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CClientDlg::OnInitDialog()
 {
-    SetWindowText(ProgramDisplayName);
-    CDialog::OnInitDialog();
+    // The template marks the content area (bit 0); the other bits are the skin's layout hints.
+    m_layoutFlags = 15;
+    SetCaptionText(ProgramDisplayName);
+    StyleDialog::OnInitDialog();
     PublishMainWindow(m_hWnd);
 
     CMenu* systemMenu = GetSystemMenu(FALSE);
@@ -82,6 +85,7 @@ BOOL CClientDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    BuildSkin();
     CreatePages();
     ShowPage(PageSystemScan);
     m_notifyWindow = this;
@@ -130,8 +134,11 @@ void CClientDlg::ShowPage(int page)
 
 void CClientDlg::SelectNavigationButton(int index)
 {
-    for (CButton& button : m_navigationButtons)
+    for (StyleButton& button : m_navigationButtons) {
+        button.SetState(0);
         button.EnableWindow(TRUE);
+    }
+    m_navigationButtons[index].SetState(2);
     m_navigationButtons[index].EnableWindow(FALSE);
 }
 
@@ -165,6 +172,15 @@ void CClientDlg::OnPaint()
     CRect rect;
     GetClientRect(&rect);
     dc.DrawIcon((rect.Width() - cxIcon + 1) / 2, (rect.Height() - cyIcon + 1) / 2, m_hIcon);
+}
+
+BOOL CClientDlg::OnEraseBkgnd(CDC* pDC)
+{
+    StyleDialog::OnEraseBkgnd(pDC);
+    CRect client;
+    GetClientRect(&client);
+    m_contentStyle.Paint(pDC, client.left, client.top, client.right, client.bottom);
+    return TRUE;
 }
 
 LRESULT CClientDlg::OnQueryDragIcon(WPARAM, LPARAM)

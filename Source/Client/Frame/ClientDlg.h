@@ -7,11 +7,12 @@
 #include <windows.h>
 
 #include "Frame/SystemTray.h"
-#include "Framework/CButton.h"
-#include "Framework/CDialog.h"
 #include "Framework/CGdiObject.h"
+#include "Skin/Style.h"
+#include "Skin/StyleButton.h"
+#include "Skin/StyleDialog.h"
 
-class CClientDlg : public CDialog {
+class CClientDlg : public StyleDialog {
 public:
     explicit CClientDlg(CWnd* parent = NULL);
 
@@ -29,6 +30,7 @@ protected:
 
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
+    BOOL OnEraseBkgnd(CDC* pDC);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnSystemScanner();
     void OnSystemBooster();
@@ -52,25 +54,31 @@ private:
     // again; the others are released and enabled.
     void SelectNavigationButton(int index);
     void CreatePages();
+    // The look: frame, page area, navigation column, caption logo and every button's faces.
+    void BuildSkin();
 
 public:
     CSystemTray m_trayIcon;
+    Style m_contentStyle;    // page area, navigation column and caption logo, over the frame
     CFont m_font;
     UINT_PTR m_updateTimer;
-    CButton m_navigationButtons[NavigationButtonCount];   // 1000-1004
-    CButton m_minimizeButton;                             // 1006
-    CButton m_exitButton;                                 // 1005
-    CButton m_settingsButton;                             // 1008
-    CButton m_aboutButton;                                // 1009
-    CButton m_restoreButton;                              // 1010
+    StyleButton m_navigationButtons[NavigationButtonCount];   // 1000-1004
+    StyleButton m_minimizeButton;                             // 1006
+    StyleButton m_exitButton;                                 // 1005
+    StyleButton m_settingsButton;                             // 1008
+    StyleButton m_aboutButton;                                // 1009
+    StyleButton m_restoreButton;                              // 1010
     int m_updateStart;       // the next timer tick starts the update check
+    Style m_frameSkin;       // built into the frame Style
+    Style m_buttonSkin;      // scratch Style of the button faces
+    Style m_logoSkin;        // the caption logo's layer before it joins the content Style
     int m_reserved[3];
     HICON m_hIcon;
     int m_closing;           // set by WM_CLOSE; a running download stops when it sees it
     int m_silentCheck;       // 1: the automatic check at start; 0: asked for with Update
     CWnd* m_notifyWindow;    // owner of the update's messages and busy dialog
     CString m_updateAddress;
-    CButton m_updateButton;  // 1011
+    StyleButton m_updateButton;  // 1011
     int m_updateFound;
 };
 

@@ -1,13 +1,21 @@
-// CEmptyPageDlg: a page of the main window whose own dialog is still to come; an empty page of
-// the content area's size, so page switching already works with all eight pages.
+// CEmptyPageDlg: a page of the main window whose own dialog is still to come; a white skinned
+// page of the content area's size, so page switching already works with all eight pages.
 #ifndef VELMORA_FRAME_EMPTY_PAGE_DLG_H
 #define VELMORA_FRAME_EMPTY_PAGE_DLG_H
 
-#include "Framework/CDialog.h"
+#include "Skin/StyleDialog.h"
 
-class CEmptyPageDlg : public CDialog {
+class CEmptyPageDlg : public StyleDialog {
 public:
-    explicit CEmptyPageDlg(UINT templateId) : CDialog(templateId, NULL) {}
+    explicit CEmptyPageDlg(UINT templateId) : StyleDialog(templateId, NULL) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        StyleDialog::OnInitDialog();
+        SetupBorderStyle(m_frameStyle, BorderStyleWhiteWindow);
+        return TRUE;
+    }
 };
 
 #endif
