@@ -14,6 +14,7 @@
 
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Engine/JunkCleaner.h"
+#include "Engine/ProcessTerminator.h"
 #include "Engine/RegistryDefrag.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SmartThread.h"
@@ -144,6 +145,8 @@ public:
     bool CheckShortcutTarget(const CString& path);
 
     // --- registry backup, restore and repair ------------------------------------------------
+    // Ends the programs that hold a file the repair must delete.
+    CProcessTerminator m_processTerminator;
 
     // --- hive defragmentation ---------------------------------------------------------------
     // Its work folder is built and its lock set up with the process object.
