@@ -31,6 +31,8 @@ CClientDlg::CClientDlg(CWnd* parent)
       m_notifyWindow(NULL),
       m_updateFound(0)
 {
+    // The pages' Back buttons return to the System Scan page through this window.
+    StyleDialog::SetShowPageFunction(&CClientDlg::ShowPage);
 }
 
 BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)

@@ -50,22 +50,6 @@ std::vector<int> EnabledNavigation(HWND main)
     return enabled;
 }
 
-// The notification area's icons as the prefix's shell shows them: Xvfb has no tray of its own,
-// so the shell keeps them in a stand-alone tray window, one child window per icon.
-std::vector<HWND> TrayIcons()
-{
-    std::vector<HWND> icons;
-    HWND tray = FindWindowA("__winex11_standalone_tray", NULL);
-    for (HWND child = tray ? GetWindow(tray, GW_CHILD) : NULL; child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowClass(child) == "__winex11_tray_icon" && IsWindowVisible(child))
-            icons.push_back(child);
-    return icons;
-}
-int TrayIconCount()
-{
-    return static_cast<int>(TrayIcons().size());
-}
-
 class Program {
 public:
     bool Start(const std::string& arguments = std::string())

@@ -204,3 +204,18 @@ bool PressButton(HWND dialog, const std::vector<int>& ids)
     }
     return false;
 }
+
+std::vector<HWND> TrayIcons()
+{
+    std::vector<HWND> icons;
+    HWND tray = FindWindowA("__winex11_standalone_tray", NULL);
+    for (HWND child = tray ? GetWindow(tray, GW_CHILD) : NULL; child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClass(child) == "__winex11_tray_icon" && IsWindowVisible(child))
+            icons.push_back(child);
+    return icons;
+}
+
+int TrayIconCount()
+{
+    return static_cast<int>(TrayIcons().size());
+}

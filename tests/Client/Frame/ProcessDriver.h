@@ -54,6 +54,11 @@ HWND FindMessageBox(DWORD processId);
 std::string StaticTexts(HWND window);
 // Presses the first of the buttons that exists; false when none does.
 bool PressButton(HWND dialog, const std::vector<int>& ids);
+// The notification area's icons as the prefix's shell shows them: Xvfb has no tray of its own,
+// so the shell keeps them in a stand-alone tray window, one child window per icon (a double
+// click posted to one reaches its owner as the icon's callback message).
+std::vector<HWND> TrayIcons();
+int TrayIconCount();
 // The buttons of the system's and of the program's own message box.
 extern const std::vector<int> OkButtons;
 extern const std::vector<int> YesButtons;

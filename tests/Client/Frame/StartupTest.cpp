@@ -71,6 +71,7 @@ TEST(Startup, SwitchesDecideHowTheMainWindowAppears)
         {"/bogus whatever", true, 0},
         {"STARTSCAN", false, 0},
         {"/defrag", true, 3500},
+        {"-DeFrag STARTSCAN", true, 3500},   // finishing the defragmentation comes first
     };
     // Started by its bare file name from another folder: the program still knows where it is.
     std::string elsewhere = MakeScratchFolder("velmora-cwd");
