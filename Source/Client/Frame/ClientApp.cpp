@@ -94,6 +94,8 @@ BOOL CClientApp::InitInstance()
         return FALSE;
     if (!m_pProcess)
         m_pProcess = GetEngineInterface() ? GetEngineInterface()->NewProcess() : NULL;
+    if (!m_pScanItemsInfo)
+        m_pScanItemsInfo = new CScanItemsInfo();
 
     m_handCursor = LoadCursor(NULL, IDC_HAND);
     LoadSettings();

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "Client/Scan/ScanItemsInfo.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
 #include "Frame/EmptyPageDlg.h"
@@ -43,7 +44,7 @@ public:
 
     ULONG_PTR m_gdiplusToken;
     CAbstractProcess* m_pProcess;                // never deleted
-    CAbstractScanItemsInfo* m_pScanItemsInfo;    // never deleted
+    CScanItemsInfo* m_pScanItemsInfo;            // never deleted
     CCommandLineInfoEx m_commandLine;
     // The pages, constructed with no parent and created as children of the main window. Each
     // becomes its own page class when that page is built.
