@@ -14,6 +14,9 @@
 
 class CSSEngineProcess;
 
+// Task 3's body: the selected categories in their fixed order. Returns 0.
+int ScanRegistry(CSSEngineProcess& process);
+
 // "AXO" 0x4000: COM classes whose in-process server is gone, interfaces whose type library is
 // not registered, keys whose "CLSID" sub-key names an unregistered class.
 int ScanActiveX(CSSEngineProcess& process);
@@ -52,6 +55,10 @@ int ScanBrowserHelperObjects(CSSEngineProcess& process);
 int ScanCookieFiles(CSSEngineProcess& process);
 
 // --- shared by the checks ---------------------------------------------------------------------
+
+// The progress-text counter's value at the start of each category: above every threshold, so
+// the first entry of a category is always shown.
+const int StatusTextCounterStart = 3001;
 
 // The progress-text throttle: true when the text of this entry is to be shown, which is when
 // more than `threshold` entries passed since the last one shown (the dispatcher primes the

@@ -188,7 +188,7 @@ int ScanActiveX(CSSEngineProcess& process)
     // not be told from one to a class that is not registered.
     if (!classesComplete || !process.KeepRunning())
         return reported;
-    process.StatusTextCounter = 3001;
+    process.StatusTextCounter = StatusTextCounterStart;
     reported += WalkRegistryTree(process, ClassesRootName, "", WalkActiveX);
     return reported;
 }

@@ -8,10 +8,6 @@
 
 namespace {
 
-// The value the progress-text counter starts each category with: above every threshold, so
-// the first entry of a category is always shown.
-const int StatusTextCounterStart = 3001;
-
 enum CategoryRun { RunsOnce, RunsPerShortcutFolder };
 
 struct RegistryScanCategory {
@@ -61,30 +57,35 @@ private:
 
 }  // namespace
 
-int CSSEngineProcess::RunRegistryScan()
+int ScanRegistry(CSSEngineProcess& process)
 {
-    CAbstractStatus* status = m_status;
+    CAbstractStatus* status = process.Status();
     if (!status)
         return 0;
-    ScanScope scope(*this);
+    ScanScope scope(process);
     status->OnProgress(0);
     for (const RegistryScanCategory& category : Categories) {
-        StatusTextCounter = StatusTextCounterStart;
+        process.StatusTextCounter = StatusTextCounterStart;
         status->OnStatusText("", category.code);
-        if (!(m_regScanMask & category.bit) || !KeepRunning())
+        if (!(process.m_regScanMask & category.bit) || !process.KeepRunning())
             continue;
         if (category.run == RunsOnce) {
-            category.check(*this);
+            category.check(process);
             continue;
         }
         // The map is the scan's own copy, so the caller cannot change it under us.
-        for (const auto& folder : m_folderMap) {
-            if (!KeepRunning())
+        for (const auto& folder : process.m_folderMap) {
+            if (!process.KeepRunning())
                 break;
-            ScanShortcutFolder(*this, folder.first);
+            ScanShortcutFolder(process, folder.first);
         }
     }
     return 0;
+}
+
+int CSSEngineProcess::RunRegistryScan()
+{
+    return ScanRegistry(*this);
 }
 
 // --- shared by the checks ---------------------------------------------------------------------

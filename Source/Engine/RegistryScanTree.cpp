@@ -92,8 +92,9 @@ bool IsPathWritable(const CString& path)
 class TreeChecker {
 public:
     TreeChecker(CSSEngineProcess& process, WalkMode mode) : m_process(process), m_mode(mode) {}
-    // Checks the key `name` (opened as `key`) whose full path is `path`.
-    void Check(HKEY key, const char* name, const CString& path);
+    // Checks the key `name` (opened as `key`, null when it did not open) whose full path is
+    // `path`.
+    void CheckRegistryKey(HKEY key, const char* name, const CString& path);
     int Reported() const { return m_reported; }
 
 private:
@@ -110,7 +111,7 @@ private:
     std::vector<BYTE> m_valueData;
 };
 
-void TreeChecker::Check(HKEY key, const char* name, const CString& path)
+void TreeChecker::CheckRegistryKey(HKEY key, const char* name, const CString& path)
 {
     if (!m_process.KeepRunning())
         return;
@@ -259,14 +260,13 @@ bool SkipsChildren(WalkMode mode, const CString& path)
 
 // Opens a sub-key for both the check and the descent; when the combined access is refused,
 // for enumeration alone (the check of that key then sees no values).
-HKEY OpenWalkedKey(HKEY parent, const char* name, WalkMode mode)
+HKEY OpenWalkedKey(HKEY parent, const char* name)
 {
     HKEY key = nullptr;
     REGSAM access = KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
     LONG result = RegOpenKeyExA(parent, name, 0, access, &key);
     if (result == ERROR_ACCESS_DENIED)
         result = RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS, &key);
-    (void)mode;
     return result == ERROR_SUCCESS ? key : nullptr;
 }
 
@@ -336,8 +336,8 @@ int WalkRegistryTree(CSSEngineProcess& process, const char* rootName, const char
                 continue;
             }
         }
-        HKEY child = OpenWalkedKey(level.key, name, mode);
-        checker.Check(child, name, path);
+        HKEY child = OpenWalkedKey(level.key, name);
+        checker.CheckRegistryKey(child, name, path);
         // The depth limit is tested before the push: the stack never grows past it.
         if (child && depth + 1 < MaxWalkDepth) {
             ++depth;

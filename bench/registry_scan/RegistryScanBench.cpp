@@ -775,7 +775,13 @@ int main(int argc, char** argv)
                 printf("%-4s %9.3f %9s %10s %7d %8d %10ld %9s %6s\n", c.code, best.seconds, "-", "-", best.items,
                        planted, best.callbacks, "-", "-");
         }
-        ScanResult whole = RunScan(RegScanAllMask, folders);
+        ScanResult whole;
+        whole.seconds = 1e9;
+        for (int i = 0; i < 3; ++i) {
+            ScanResult r = RunScan(RegScanAllMask, folders);
+            if (r.seconds < whole.seconds)
+                whole = r;
+        }
         printf("all  %9.3f %9s %10s %7d %8s %10ld\n", whole.seconds, "", "", whole.items, "", whole.callbacks);
         printf("peak working set after x%.2f: %.1f MB\n", scale, PeakWorkingSet() / (1024.0 * 1024.0));
         RemoveFixture(size);

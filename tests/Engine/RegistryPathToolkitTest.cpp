@@ -125,6 +125,19 @@ TEST_F(RegistryPathToolkit, ExpandFolderTokens)
         }
     }
     Process().m_pathCache.Disable();
+
+    // The scanner's own checks keep the text's case; the folders come in the system's case.
+    const ExpandCase keepingCase[] = {
+        {"%ProgramFiles%\\App\\App.exe", "C:\\Program Files\\App\\App.exe", true},
+        {"%WINDIR%\\Media\\X.wav", windows + "\\Media\\X.wav", true},
+        {"%ProgramData%\\X.dll", "%ProgramData%\\X.dll", false},
+        {"Short", "Short", false},
+    };
+    for (const ExpandCase& c : keepingCase) {
+        CString text(c.text.c_str());
+        EXPECT_EQ(ExpandFolderTokensKeepingCase(Process(), text), c.replaced) << c.text;
+        EXPECT_EQ(std::string(text.GetString()), c.expected) << c.text;
+    }
 }
 
 TEST_F(RegistryPathToolkit, CheckPathInText)
@@ -174,6 +187,11 @@ TEST_F(RegistryPathToolkit, CheckPathInText)
         {"c:\\windows\\system32\\vtest_toolkit_32only.dll", true},
         {"c:\\program files\\vtest-toolkit\\x86only.txt", true},
         {"c:\\windows\\notepad.exe %1", true},
+        // Any case: every rule is case-blind.
+        {"C:\\Windows\\SysNative\\notepad.exe", true},
+        {"\"C:\\VTEST-TOOLKIT\\Present.txt\" \"Arg\"", true},
+        {"\"C:\\Nowhere\\App.EXE\" /S", false},
+        {"C:\\Windows\\System32\\VTEST_TOOLKIT_32ONLY.DLL", true},
         {"\"c:\\nowhere\\app.exe\" \"%1\"", false},
     };
     for (const auto& c : cases)
