@@ -115,6 +115,23 @@ CString ConvertCodePage(const CString& text, UINT from, UINT to, bool strict, bo
     return out;
 }
 
+// Exact conversion only: false when a character has no ANSI form.
+bool WideToAnsi(const WCHAR* text, int length, CString& out)
+{
+    out.Empty();
+    if (length <= 0)
+        return true;
+    BOOL usedDefault = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, nullptr, 0,
+                                          nullptr, &usedDefault);
+    char* target = bytes > 0 ? out.GetBufferSetLength(bytes) : nullptr;
+    if (!target)
+        return false;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, length, target, bytes, nullptr, &usedDefault);
+    out.ReleaseBuffer(bytes);
+    return !usedDefault;
+}
+
 CString HexBytes(const BYTE* data, DWORD size)
 {
     static const char Digits[] = "0123456789abcdef";
@@ -626,13 +643,15 @@ CRegistryManager::ExportResult CRegistryManager::ExportChain(HKEY root, const CS
     return complete ? ExportDone : ExportIncomplete;
 }
 
+// Names and texts are read in UTF-16 and converted here, so a character the ANSI code page
+// cannot hold is noticed instead of silently becoming "?" in the backup.
 bool CRegistryManager::ReadValues(HKEY key, std::vector<ValueRecord>& records)
 {
     DWORD maxData = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          nullptr, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    std::vector<char> name(MaxValueNameLength * 2 + 2);
+    std::vector<WCHAR> name(MaxValueNameLength + 2);
     std::vector<BYTE> data(maxData + 2);
     for (DWORD i = 0;; ++i) {
         LONG e = ERROR_SUCCESS;
@@ -641,7 +660,7 @@ bool CRegistryManager::ReadValues(HKEY key, std::vector<ValueRecord>& records)
         for (int attempt = 0; attempt < MaxEnumAttempts; ++attempt) {
             nameLength = DWORD(name.size());
             dataLength = DWORD(data.size());
-            e = RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
+            e = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
             if (e != ERROR_MORE_DATA)
                 break;
             data.resize(std::max<size_t>(dataLength, data.size() * 2) + 2);
@@ -651,9 +670,19 @@ bool CRegistryManager::ReadValues(HKEY key, std::vector<ValueRecord>& records)
         if (e != ERROR_SUCCESS || dataLength > data.size())
             return false;
         ValueRecord record;
-        record.name = CString(name.data(), int(nameLength));
         record.type = type;
-        record.data = CString(reinterpret_cast<const char*>(data.data()), int(dataLength));
+        bool exact = WideToAnsi(name.data(), int(nameLength), record.name);
+        if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+            exact = exact && dataLength % sizeof(WCHAR) == 0 &&
+                    WideToAnsi(reinterpret_cast<const WCHAR*>(data.data()), int(dataLength / sizeof(WCHAR)),
+                               record.data);
+        } else {
+            record.data = CString(reinterpret_cast<const char*>(data.data()), int(dataLength));
+        }
+        if (!exact) {
+            m_incomplete = true;  // the document could not give it back as it is
+            continue;
+        }
         records.push_back(record);
     }
 }
@@ -699,16 +728,20 @@ bool CRegistryManager::ExportContents(HKEY key, const CString& name, CXmlWriter&
         m_incomplete = true;
     std::vector<CString> subkeys;
     for (DWORD i = 0;; ++i) {
-        char subkey[1024];
-        DWORD length = sizeof(subkey);
-        const LONG e = RegEnumKeyExA(key, i, subkey, &length, nullptr, nullptr, nullptr, nullptr);
+        WCHAR subkey[MaxKeyNameLength + 2];
+        DWORD length = MaxKeyNameLength + 2;
+        const LONG e = RegEnumKeyExW(key, i, subkey, &length, nullptr, nullptr, nullptr, nullptr);
         if (e == ERROR_NO_MORE_ITEMS)
             break;
         if (e != ERROR_SUCCESS) {
             m_incomplete = true;
             break;
         }
-        subkeys.push_back(CString(subkey, int(length)));
+        CString name;
+        if (WideToAnsi(subkey, int(length), name))
+            subkeys.push_back(name);
+        else
+            m_incomplete = true;  // a name the ANSI code page cannot hold
     }
     const bool hasContent = subkeyCount || valueCount || !records.empty() || !subkeys.empty();
     if (!name.IsEmpty()) {

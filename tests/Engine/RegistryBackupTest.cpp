@@ -427,19 +427,38 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
 {
     const std::string root = BackupRoot();
     const std::string folderPath = ExpectedBackupFolder();
+    // A key below Tree\K3 (extra: a further name in UTF-16) and, with text, a REG_SZ value in it.
+    const auto wide = [](const FixtureKey& fixture, const wchar_t* extra, const wchar_t* name, const wchar_t* text) {
+        HKEY key;
+        const std::string narrow = fixture.Sub("Tree\\K3");
+        const std::wstring path = std::wstring(narrow.begin(), narrow.end()) + extra;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (text)
+            RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                           DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    };
     const struct {
         const char* label;
-        std::function<void()> sabotage;
+        std::function<void(const FixtureKey&)> sabotage;
         std::function<void()> repair;  // undoes the sabotage
     } cases[] = {
         {"backup root is a file",
-         [&] { TempFolder::RemoveTree(root); WriteWholeFile(root, "in the way"); },
+         [&](const FixtureKey&) { TempFolder::RemoveTree(root); WriteWholeFile(root, "in the way"); },
          [&] { DeleteFileA(root.c_str()); }},
         {"backup folder is a file",
-         [&] { TempFolder::RemoveTree(root); CreateDirectoryA(root.c_str(), nullptr); WriteWholeFile(folderPath, "x"); },
+         [&](const FixtureKey&) {
+             TempFolder::RemoveTree(root);
+             CreateDirectoryA(root.c_str(), nullptr);
+             WriteWholeFile(folderPath, "x");
+         },
          [&] { DeleteFileA(folderPath.c_str()); }},
-        {"backup file cannot be created", [] {}, [] {}},  // a folder takes the file's name, below
-        {"stopped while writing", [] {}, [] {}},
+        {"backup file cannot be created", [](const FixtureKey&) {}, [] {}},  // a folder takes the file's name
+        {"stopped while writing", [](const FixtureKey&) {}, [] {}},
+        // The document could only give back "?" for these.
+        {"text outside the code page", [&](const FixtureKey& f) { wide(f, L"", L"w", L"\x4e2d"); }, [] {}},
+        {"key name outside the code page", [&](const FixtureKey& f) { wide(f, L"\\\x4e2d", nullptr, nullptr); }, [] {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -454,7 +473,6 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
         store.AddItem(fixture.Full("Tree").c_str(), 0x4000, 0, 0);
         store.AddItem((fixture.Full("Run") + Sep + "Prog").c_str(), 0x400, 0, 0);
         store.AddItem(shortcut.c_str(), 0x8000, 0, 0);
-        const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
 
         std::vector<std::string> blockers;
         // Whatever the outcome, the backup folders are put back for the tests that follow.
@@ -468,7 +486,8 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
                 undo();
             }
         } undo{c.repair, blockers};
-        c.sabotage();
+        c.sabotage(fixture);
+        const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
         ProcessHolder process;
         RecordingStatus status;
         if (std::string(c.label) == "backup file cannot be created") {
@@ -518,28 +537,53 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
     }
 }
 
-// Two repairs within one second: the second backup never replaces the first.
+// A backup never replaces one of the same second (two repairs in one second): it takes the name
+// of a later second instead.
 TEST(RegistryBackup, BackupsOfTheSameSecondAreBothKept)
 {
     FixtureKey fixture("twice");
     TempFolder folder("twice");
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("A"), "v", REG_SZ, Sz("1")));
-    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("B"), "v", REG_SZ, Sz("2")));
     NewBackups backups;
-    ProcessHolder process;
-    for (const char* key : {"A", "B"}) {
-        TestStore store(folder.Path());
-        store.AddItem(fixture.Full(key).c_str(), 0x4000, 0, 0);
-        RecordingStatus status;
-        EXPECT_EQ(RunRepair(process.process, status, &store, 1), 0);
+    CreateDirectoryA(BackupRoot().c_str(), nullptr);
+    CreateDirectoryA(backups.Folder().c_str(), nullptr);
+    // Backups already made this second and the next.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME start;
+    SystemTimeToFileTime(&now, &start);
+    std::map<std::string, std::string> earlier;
+    for (int s = 0; s < 2; ++s) {
+        ULARGE_INTEGER t;
+        t.LowPart = start.dwLowDateTime;
+        t.HighPart = start.dwHighDateTime;
+        t.QuadPart += ULONGLONG(s) * 10000000ULL;
+        FILETIME f{t.LowPart, t.HighPart};
+        SYSTEMTIME st;
+        FileTimeToSystemTime(&f, &st);
+        char name[64];
+        snprintf(name, sizeof(name), "%02d%02d%04d_%02d%02d%02d_REGBACKUP.rbk", st.wDay, st.wMonth, st.wYear,
+                 st.wHour, st.wMinute, st.wSecond);
+        earlier[name] = "earlier backup " + std::to_string(s);
+        ASSERT_TRUE(WriteWholeFile(backups.Path(name), earlier[name]));
     }
-    const std::vector<std::string> files = backups.Files();
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_NE(ReadWholeFile(backups.Path(files[0])), ReadWholeFile(backups.Path(files[1])));
-    for (const std::string& file : files)
-        EXPECT_EQ(process->ImportRegistryFile(nullptr, backups.Path(file).c_str()), 1);
+    TestStore store(folder.Path());
+    store.AddItem(fixture.Full("A").c_str(), 0x4000, 0, 0);
+    ProcessHolder process;
+    RecordingStatus status;
+    EXPECT_EQ(RunRepair(process.process, status, &store, 1), 0);
+    EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, fixture.Sub("A")));
+    std::vector<std::string> made;
+    for (const std::string& file : backups.Files()) {
+        if (earlier.count(file))
+            EXPECT_EQ(ReadWholeFile(backups.Path(file)), earlier[file]) << file;
+        else
+            made.push_back(file);
+    }
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].substr(15), "_REGBACKUP.rbk");
+    EXPECT_EQ(process->ImportRegistryFile(nullptr, backups.Path(made[0]).c_str()), 1);
     EXPECT_TRUE(ValuePresent(HKEY_CURRENT_USER, fixture.Sub("A"), "v"));
-    EXPECT_TRUE(ValuePresent(HKEY_CURRENT_USER, fixture.Sub("B"), "v"));
 }
 
 // Hand-made documents that must not restore: each is refused before anything is written, and
