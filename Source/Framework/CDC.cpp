@@ -2,14 +2,14 @@
 #include "Framework/CDC.h"
 
 #include "Framework/CWnd.h"
+#include "Framework/PerThread.h"
 #include "Framework/TempObjectMap.h"
 
 namespace {
 
 TempObjectMap<HDC, CDC>& TempDCs()
 {
-    static thread_local TempObjectMap<HDC, CDC> map;
-    return map;
+    return PerThread<TempObjectMap<HDC, CDC>>();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "Framework/CDC.h"
+#include "Framework/PerThread.h"
 #include "Framework/TempObjectMap.h"
 
 namespace {
@@ -11,8 +12,7 @@ namespace {
 template <class T>
 TempObjectMap<HGDIOBJ, T>& TempMap()
 {
-    static thread_local TempObjectMap<HGDIOBJ, T> map;
-    return map;
+    return PerThread<TempObjectMap<HGDIOBJ, T>>();
 }
 
 template <class T>

@@ -2,14 +2,14 @@
 #include "Framework/CMenu.h"
 
 #include "Framework/CWnd.h"
+#include "Framework/PerThread.h"
 #include "Framework/TempObjectMap.h"
 
 namespace {
 
 TempObjectMap<HMENU, CMenu>& TempMenus()
 {
-    static thread_local TempObjectMap<HMENU, CMenu> map;
-    return map;
+    return PerThread<TempObjectMap<HMENU, CMenu>>();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "Framework/CMenu.h"
 #include "Framework/CWinApp.h"
+#include "Framework/PerThread.h"
 #include "Framework/TempObjectMap.h"
 
 namespace {
@@ -57,8 +58,7 @@ void MapRemove(HWND h, CWnd* w)
 
 TempObjectMap<HWND, CWnd>& TempWindows()
 {
-    static thread_local TempObjectMap<HWND, CWnd> map;
-    return map;
+    return PerThread<TempObjectMap<HWND, CWnd>>();
 }
 
 // The message the thread's innermost framework window procedure is handling.
@@ -71,7 +71,7 @@ struct CreationHook
     CWnd* pending = nullptr;
     std::vector<CWnd*> saved;
 };
-thread_local CreationHook t_creation;
+CreationHook& ThisThreadCreation() { return PerThread<CreationHook>(); }
 
 BOOL ReflectTo(HWND hWndChild, HWND hWndSelf, UINT message, WPARAM wParam, LPARAM lParam,
                LRESULT* pResult)
@@ -120,40 +120,40 @@ LRESULT CALLBACK FrameworkWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 LRESULT CALLBACK FrameworkCbtHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode == HCBT_CREATEWND && t_creation.pending) {
+    if (nCode == HCBT_CREATEWND && ThisThreadCreation().pending) {
         HWND hWnd = HWND(wParam);
         char cls[8] = {};
         // The input-method window the system may create along with a thread's first window
         // is not the window being created.
         if (!(::GetClassNameA(hWnd, cls, sizeof cls) && lstrcmpiA(cls, "IME") == 0)) {
-            CWnd* pWnd = t_creation.pending;
-            t_creation.pending = nullptr;
+            CWnd* pWnd = ThisThreadCreation().pending;
+            ThisThreadCreation().pending = nullptr;
             pWnd->BindCreatedWindow(hWnd);
         }
     }
-    return ::CallNextHookEx(t_creation.hook, nCode, wParam, lParam);
+    return ::CallNextHookEx(ThisThreadCreation().hook, nCode, wParam, lParam);
 }
 
 void HookWindowCreate(CWnd* pWnd)
 {
-    t_creation.saved.push_back(t_creation.pending);
-    t_creation.pending = pWnd;
-    if (!t_creation.hook)
-        t_creation.hook = ::SetWindowsHookExA(WH_CBT, FrameworkCbtHook, NULL, ::GetCurrentThreadId());
+    ThisThreadCreation().saved.push_back(ThisThreadCreation().pending);
+    ThisThreadCreation().pending = pWnd;
+    if (!ThisThreadCreation().hook)
+        ThisThreadCreation().hook = ::SetWindowsHookExA(WH_CBT, FrameworkCbtHook, NULL, ::GetCurrentThreadId());
 }
 
 BOOL UnhookWindowCreate()
 {
-    BOOL bound = t_creation.pending == nullptr;
-    if (!t_creation.saved.empty()) {
-        t_creation.pending = t_creation.saved.back();
-        t_creation.saved.pop_back();
+    BOOL bound = ThisThreadCreation().pending == nullptr;
+    if (!ThisThreadCreation().saved.empty()) {
+        ThisThreadCreation().pending = ThisThreadCreation().saved.back();
+        ThisThreadCreation().saved.pop_back();
     } else {
-        t_creation.pending = nullptr;
+        ThisThreadCreation().pending = nullptr;
     }
-    if (t_creation.saved.empty() && t_creation.hook) {
-        ::UnhookWindowsHookEx(t_creation.hook);
-        t_creation.hook = NULL;
+    if (ThisThreadCreation().saved.empty() && ThisThreadCreation().hook) {
+        ::UnhookWindowsHookEx(ThisThreadCreation().hook);
+        ThisThreadCreation().hook = NULL;
     }
     return bound;
 }

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "Client/Skin/GifBlocks.h"
+#include "Framework/CWinApp.h"
 
 // How long Stop waits for the animation thread.
 static const DWORD StopWaitMs = 5000;
@@ -335,7 +336,7 @@ BOOL CPictureEx::LoadStill(HGLOBAL data, DWORD size)
 
 BOOL CPictureEx::Load(LPCSTR resourceName, LPCSTR resourceType)
 {
-    HINSTANCE module = GetModuleHandleA(NULL);
+    HINSTANCE module = AfxGetResourceHandle();
     HRSRC found = FindResourceA(module, resourceName, resourceType);
     if (!found)
         return FALSE;
