@@ -12,7 +12,7 @@ export VELMORA_ROOT VELMORA_CACHE VELMORA_TEMPLATE
 #   $1 prefix folder, $2 scratch home folder
 velmora_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
-    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=;mshtml="
     export HOME=$2 XDG_DATA_HOME=$2/.local/share XDG_CONFIG_HOME=$2/.config XDG_CACHE_HOME=$2/.cache
     mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 }
