@@ -322,7 +322,7 @@ void CXmlReader::ReportError(const char* message)
     // An empty file has no line; its error is on the first.
     m_errorText.Format("Parse error in line %d : (%s)", m_lineNumber > 0 ? m_lineNumber : 1, message);
     if (m_showErrors)
-        MessageBoxA(nullptr, m_errorText, MessageBoxCaption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+        MessageBoxA(nullptr, m_errorText, MessageBoxCaption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 int CXmlReader::Read()
