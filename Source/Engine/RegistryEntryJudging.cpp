@@ -64,6 +64,19 @@ bool IsFoundOnProgramSearchPath(const CString& bareName)
     return registered.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
+bool FileIsEstablishedMissing(CSSEngineProcess& process, const CString& text)
+{
+    // A full local path with nothing to expand or strip is one the search could only test as
+    // it is, and the swapped test makes that same test (and counts more answers as present);
+    // it decides alone, so a missing file is looked for once and not twice.
+    if (IsAbsoluteLocalPath(text) && text.FindOneOf("%\"") < 0 && text.Find("file:") < 0)
+        return !PathExistsSwapped(process, text);
+    CString located(text);
+    if (LocateFile(process, located))
+        return false;
+    return !PathExistsSwapped(process, located);
+}
+
 bool ExpandForExistenceTest(CSSEngineProcess& process, CString& text)
 {
     if (text.Find('%') < 0)

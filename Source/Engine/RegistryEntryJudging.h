@@ -28,6 +28,13 @@ CString StoredValueItemText(const CString& keyPath, const CString& valueName);
 // process, or registered under App Paths (per user or for the machine).
 bool IsFoundOnProgramSearchPath(const CString& bareName);
 
+// Whether the file a registry text names is established missing: neither the file search
+// (LocateFile, which completes bare names with the Windows and System folders and expands
+// tokens and variables) nor the 32/64-bit swapped test of the text as the search left it finds
+// it. The swapped test gets the expanded text, so a token path of a 32-bit program is found
+// under the 32-bit folder name.
+bool FileIsEstablishedMissing(CSSEngineProcess& process, const CString& text);
+
 // Makes a value text ready for an existence test: folder tokens and then environment variables
 // are expanded. False when a "%" remains (the text cannot be resolved, so it is not judged).
 bool ExpandForExistenceTest(CSSEngineProcess& process, CString& text);

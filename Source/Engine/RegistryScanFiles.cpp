@@ -3,8 +3,6 @@
 // the file is established missing.
 #include "Engine/RegistryScanCategories.h"
 
-#include <stdio.h>
-
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
@@ -36,16 +34,6 @@ bool EndsWith(const CString& text, const char* suffix)
 {
     int n = static_cast<int>(strlen(suffix));
     return text.GetLength() >= n && text.Mid(text.GetLength() - n).Compare(suffix) == 0;
-}
-
-// Whether a file the LocateFile search and the 32/64-bit swapped test both miss is established
-// missing. The swapped test gets the text as the search left it (tokens expanded).
-bool FileIsMissing(CSSEngineProcess& process, const CString& path)
-{
-    CString located(path);
-    if (LocateFile(process, located))
-        return false;
-    return !PathExistsSwapped(process, located);
 }
 
 // --- fonts --------------------------------------------------------------------------------------
@@ -87,22 +75,15 @@ FontFileState JudgeFontFile(CSSEngineProcess& process, CString file, const CStri
     bool bare = IsBareFileName(file);
     if (!bare && !IsAbsoluteLocalPath(file))
         return FontNotJudged;
-    CString inFontsFolder = fontsFolder.IsEmpty() ? CString() : fontsFolder + file;
-    if (SearchFile(file, false) != FileNotThere)
-        return FontPresent;
-    if (bare) {
-        if (fontsFolder.IsEmpty())
-            return FontNotJudged;
-        if (SearchFile(inFontsFolder, false) != FileNotThere)
-            return FontPresent;
-    }
-    if (PathExistsSwapped(process, file))
-        return FontPresent;
-    if (bare && PathExistsSwapped(process, inFontsFolder))
-        return FontPresent;
-    if (bare && bareNamesResolvedElsewhere)
+    // The swapped test finds whatever a file search for the same path finds (and counts more
+    // answers as present), so each place is tested once.
+    if (!bare)
+        return PathExistsSwapped(process, file) ? FontPresent : FontMissing;
+    if (fontsFolder.IsEmpty())
         return FontNotJudged;
-    return FontMissing;
+    if (PathExistsSwapped(process, fontsFolder + file) || PathExistsSwapped(process, file))
+        return FontPresent;
+    return bareNamesResolvedElsewhere ? FontNotJudged : FontMissing;
 }
 
 // --- application paths --------------------------------------------------------------------------
@@ -155,8 +136,7 @@ bool AppPathEntryIsMissing(CSSEngineProcess& process, const CRegistryKeyHandle& 
     }
     if (program.IsEmpty())
         return false;
-    CString located(program);
-    if (LocateFile(process, located) || PathExistsSwapped(process, located))
+    if (!FileIsEstablishedMissing(process, program))
         return false;
 
     CString pathValue;
@@ -212,7 +192,7 @@ int CheckHelpClassServers(CSSEngineProcess& process)
             // Only a text that is a module path is judged; one that goes on after the module
             // name is not a path we can test.
             bool isModule = EndsWith(data, ".dll") || EndsWith(data, ".ocx");
-            if (!classReported && isModule && FileIsMissing(process, data) &&
+            if (!classReported && isModule && FileIsEstablishedMissing(process, data) &&
                 process.KeepRunning() && IsKeyWritable(MachineRoot, classKey)) {
                 ReportItem(process, MachinePath(classKey), RegScanHelpFiles);
                 classReported = true;
@@ -250,7 +230,7 @@ int CheckHelpFileKey(CSSEngineProcess& process, const char* key)
         folder.TrimRight('\\');
         // Without a file name or a folder there is nothing to look for.
         if (!name.IsEmpty() && !folder.IsEmpty() && values.IsString() &&
-            FileIsMissing(process, folder + "\\" + name) && process.KeepRunning() &&
+            FileIsEstablishedMissing(process, folder + "\\" + name) && process.KeepRunning() &&
             IsKeyWritable(MachineRoot, key)) {
             ReportItem(process, StoredValueItemText(MachinePath(key), name), RegScanHelpFiles);
             ++reported;
@@ -317,15 +297,9 @@ int ScanSharedDlls(CSSEngineProcess& process)
         // The name is the file. Only a full local path is judged; a "?" stands for a
         // character the ANSI code page cannot hold, so the real name is unknown.
         if (IsAbsoluteLocalPath(path) && path.FindOneOf("?%") < 0) {
-            bool present = false;
-            FILE* file = fopen(path, "r");
-            if (file) {
-                fclose(file);
-                present = true;
-            } else {
-                present = PathExistsSwapped(process, path);
-            }
-            if (present) {
+            // The swapped test also finds every file that would open for reading (and counts
+            // one it may not open as present), so it is the only test made.
+            if (PathExistsSwapped(process, path)) {
                 CollectFolder(process, path);
             } else if (process.KeepRunning() && IsKeyWritable(MachineRoot, SharedDllsKey)) {
                 ReportItem(process, StoredValueItemText(MachinePath(SharedDllsKey), values.Name()),

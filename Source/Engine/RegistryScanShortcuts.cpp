@@ -7,7 +7,6 @@
 #include "Engine/RegistryScanCategories.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryPathToolkit.h"
@@ -171,22 +170,18 @@ bool CSSEngineProcess::CheckShortcutTarget(const CString& path)
     // No file-system target (a link to a shell object), or nothing written at all.
     if (ansiTarget.IsEmpty() || ansiTarget == NoTargetSentinel)
         return true;
-    // The ANSI answer may have lost characters the code page cannot hold, and then names
-    // another file; judge only a target the link's other forms confirm exactly.
-    if (!TargetFormsAgree(m_shellLink, ansiTarget))
-        return true;
     // An unexpanded variable, a relative target or a network path cannot be looked for here.
     if (ansiTarget.Find('%') >= 0 || !IsAbsoluteLocalPath(ansiTarget))
         return true;
 
-    SetLastError(ERROR_SUCCESS);
-    if (PathFileExistsA(ansiTarget))
-        return true;
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-        return true;
-    // The swapped-back test also passes drives that are not there or not fixed.
+    // The existence test of the path itself and of its 64-bit folder name; it counts only "file
+    // not found" and "path not found" on a fixed drive as missing.
     if (PathExistsSwappedBack(*this, ansiTarget))
+        return true;
+    // The ANSI answer may have lost characters the code page cannot hold, and then names
+    // another file: a target looking missing counts only when the link's other forms confirm
+    // that answer exactly.
+    if (!TargetFormsAgree(m_shellLink, ansiTarget))
         return true;
     // A stop during the check leaves the shortcut unjudged.
     return !KeepRunning();

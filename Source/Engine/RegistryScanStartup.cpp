@@ -86,19 +86,11 @@ bool StartsQuoted(const CString& data)
     return text.GetAt(0) == '"';
 }
 
-// Whether the program of a command is established missing: neither the file search (with the
-// Windows and System folders for bare names) nor the 32/64-bit swapped test of the expanded
-// text finds it, and a bare name is not on the program search path either.
+// Whether the program of a command is established missing: the file tests do not find it, and
+// a bare name is not on the program search path either.
 bool ProgramIsMissing(CSSEngineProcess& process, const CString& program)
 {
-    CString located(program);
-    if (LocateFile(process, located))
-        return false;
-    // The swapped test gets the text as the search left it: expanded, so a token-bearing
-    // path of a 32-bit program is found under the 32-bit folder name.
-    if (PathExistsSwapped(process, located))
-        return false;
-    return !IsFoundOnProgramSearchPath(program);
+    return FileIsEstablishedMissing(process, program) && !IsFoundOnProgramSearchPath(program);
 }
 
 // One Run key: every string value whose program is missing is reported (no writable test).
