@@ -22,10 +22,12 @@ BOOL CToolTipCtrl::Create(CWnd* pOwner, DWORD dwStyle)
                     pOwner ? pOwner->m_hWnd : NULL, NULL);
 }
 
-BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* pszText, const RECT* pRect, UINT_PTR nIDTool)
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* pszText, const RECT* pRect, UINT_PTR nIDTool,
+                           UINT uFlags)
 {
     TTTOOLINFOA ti;
     FillToolInfo(ti, pWnd, nIDTool);
+    ti.uFlags |= uFlags;
     // No TTF_SUBCLASS: the owner relays its mouse messages itself (RelayEvent).
     if (pRect)
         ti.rect = *pRect;

@@ -17,8 +17,10 @@ public:
 
     BOOL Create(CWnd* pOwner, DWORD dwStyle = 0);
     void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
-    // pRect NULL with nIDTool 0: the whole window pWnd is the tool (TTF_IDISHWND).
-    BOOL AddTool(CWnd* pWnd, const char* pszText, const RECT* pRect = NULL, UINT_PTR nIDTool = 0);
+    // pRect NULL with nIDTool 0: the whole window pWnd is the tool (TTF_IDISHWND). uFlags adds
+    // TTF_ flags (e.g. TTF_TRANSPARENT for a tip shown over the tool itself).
+    BOOL AddTool(CWnd* pWnd, const char* pszText, const RECT* pRect = NULL, UINT_PTR nIDTool = 0,
+                 UINT uFlags = 0);
     void DelTool(CWnd* pWnd, UINT_PTR nIDTool = 0);
     void UpdateTipText(const char* pszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
     int GetToolCount() const { return int(SendMessage(TTM_GETTOOLCOUNT)); }

@@ -203,6 +203,11 @@ protected:                                                             \
 #define ON_NOTIFY_EX(code, id, memberFxn) FW_MESSAGE_ENTRY(WM_NOTIFY, code, id, id, \
     return (self_->*(memberFxn))(UINT(reinterpret_cast<NMHDR*>(lParam_)->idFrom), \
                                  reinterpret_cast<NMHDR*>(lParam_), pResult_);)
+// BOOL memberFxn(UINT id, NMHDR*, LRESULT*) for the ids firstId..lastId (e.g. a tooltip's tools,
+// whose ids may be window handles): FALSE lets later entries see it too
+#define ON_NOTIFY_EX_RANGE(code, firstId, lastId, memberFxn) FW_MESSAGE_ENTRY(WM_NOTIFY, code, firstId, lastId, \
+    return (self_->*(memberFxn))(UINT(reinterpret_cast<NMHDR*>(lParam_)->idFrom), \
+                                 reinterpret_cast<NMHDR*>(lParam_), pResult_);)
 
 // --- reflected to the control's own class --------------------------------------------------------
 // void memberFxn(NMHDR*, LRESULT*)
