@@ -189,14 +189,18 @@ bool PathExistsSwappedImpl(CSSEngineProcess& process, CString path, bool back,
     }
     if (process.RunningUnderWow64() && path.GetLength() >= 8) {
         CString copy(path);
+        int swapped = 0;
         if (back) {
-            if (ReplaceNoCase(copy, "syswow64", ToSystem32) == 0)
-                ReplaceNoCase(copy, "program files (x86)", DropX86);
+            swapped = ReplaceNoCase(copy, "syswow64", ToSystem32);
+            if (swapped == 0)
+                swapped = ReplaceNoCase(copy, "program files (x86)", DropX86);
         } else {
-            if (ReplaceNoCase(copy, "system32", ToSysWow64) == 0)
-                ReplaceNoCase(copy, "program files", AddX86);
+            swapped = ReplaceNoCase(copy, "system32", ToSysWow64);
+            if (swapped == 0)
+                swapped = ReplaceNoCase(copy, "program files", AddX86);
         }
-        if (FileAttributesExistence(copy) == Present)
+        // An unchanged copy is the path itself, which the last test below looks for.
+        if (swapped > 0 && FileAttributesExistence(copy) == Present)
             return true;
     }
     if (directMissing)
