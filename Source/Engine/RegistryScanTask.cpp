@@ -32,18 +32,29 @@ const RegistryScanCategory Categories[] = {
     {"FAS", RegScanFileAssociations, ScanFileAssociations, RunsOnce},
 };
 
-// Scan-wide set-up undone on every way out: COM for the shell calls of the worker thread, and
-// the path toolkit's folder cache, which only lives as long as one scan.
+// Scan-wide set-up undone on every way out: COM for the shell calls of the worker thread, a shell
+// link object of the worker's own apartment (the one the constructor made belongs to the thread
+// that created the process object; it stays the fallback when this one can't be made), and the
+// path toolkit's folder cache, which only lives as long as one scan.
 class ScanScope {
 public:
     explicit ScanScope(CSSEngineProcess& process)
-        : m_process(process), m_com(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))
+        : m_process(process), m_com(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)),
+          m_ownerLink(process.m_shellLink)
     {
+        void* link = nullptr;
+        if (SUCCEEDED(m_com) &&
+            SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &link)))
+            m_process.m_shellLink = static_cast<IShellLinkA*>(link);
         m_process.m_pathCache.Enable();
     }
     ~ScanScope()
     {
         m_process.m_pathCache.Disable();
+        if (m_process.m_shellLink != m_ownerLink) {
+            m_process.m_shellLink->Release();
+            m_process.m_shellLink = m_ownerLink;
+        }
         if (SUCCEEDED(m_com))
             CoUninitialize();
     }
@@ -53,6 +64,7 @@ public:
 private:
     CSSEngineProcess& m_process;
     HRESULT m_com;
+    IShellLinkA* m_ownerLink;
 };
 
 }  // namespace
