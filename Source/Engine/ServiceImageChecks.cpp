@@ -59,17 +59,30 @@ void Progress(CSSEngineProcess& process)
         process.Status()->OnProgress(1);
 }
 
+// Where the first file name with the extension ends in the text: the extension must end the
+// name (the text ends, or a blank, quote, comma or switch follows), so that "x.systems\a.sys"
+// is not cut to "x.sys". -1 when there is none.
+int EndOfImageName(const CString& text, const char* extension)
+{
+    for (int at = text.Find(extension); at >= 0; at = text.Find(extension, at + 1)) {
+        const char next = text.GetAt(at + 4);
+        if (next == '\0' || strchr(" \t\",/", next))
+            return at + 4;
+    }
+    return -1;
+}
+
 // True only when the image the value names is established missing.
 bool IsImageMissing(CSSEngineProcess& process, CString data, ImageKind kind)
 {
     data.MakeLower();
-    if (kind == ProgramImage)
-        data.Trim('"');
-    const char* extension = kind == DriverImage ? ".sys" : ".exe";
-    const int at = data.Find(extension);
-    if (at < 0)
+    data.Trim();
+    data.Trim('"');
+    const int end = EndOfImageName(data, kind == DriverImage ? ".sys" : ".exe");
+    if (end < 0)
         return false;
-    CString path = data.Left(at + 4);
+    CString path = data.Left(end);
+    path.Trim('"');
     ResolveServiceImagePath(process, path);
     if (LocateFile(process, path))
         return false;

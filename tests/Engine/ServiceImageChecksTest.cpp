@@ -76,6 +76,10 @@ void ExpectReports(int (*check)(CSSEngineProcess&), const std::vector<PlantedSer
     CreateDirectoryA("C:\\vtest\\drv", nullptr);
     MakeFile("C:\\vtest\\drv\\present.sys");
     MakeFile("C:\\vtest\\here.exe");
+    CreateDirectoryA("C:\\vtest\\drv.sysdir", nullptr);
+    MakeFile("C:\\vtest\\drv.sysdir\\present.sys");
+    CreateDirectoryA("C:\\vtest\\app.exes", nullptr);
+    MakeFile("C:\\vtest\\app.exes\\here.exe");
     for (const PlantedService& service : planted)
         PlantService(service);
 
@@ -109,6 +113,10 @@ TEST(ServiceImageChecks, DriverCheckReportsOnlyEstablishedMissingDrivers)
                       {"VTestDrvRootRelative", "\\vtest\\drv\\present.sys", REG_SZ, false},
                       {"VTestDrvExpandGone", "%SystemRoot%\\system32\\drivers\\vtest_x.sys", REG_EXPAND_SZ, true},
                       {"VTestDrvProgram", "C:\\vtest\\gone.exe", REG_SZ, false},
+                      // The name ends at its own ".sys", not at a folder's ".systems".
+                      {"VTestDrvDottedFolder", "\\??\\C:\\vtest\\drv.sysdir\\present.sys", REG_SZ, false},
+                      {"VTestDrvDottedGone", "\\??\\C:\\vtest\\drv.sysdir\\gone.sys", REG_SZ, true},
+                      {"VTestDrvQuoted", "\"\\SystemRoot\\System32\\drivers\\mountmgr.sys\"", REG_EXPAND_SZ, false},
                   },
                   {});
 }
@@ -126,6 +134,8 @@ TEST(ServiceImageChecks, ProgramCheckReportsOnlyEstablishedMissingPrograms)
                       {"VTestExeBare", "svchost.exe", REG_SZ, false},
                       {"VTestExeNoSuchDrive", "Q:\\gone.exe", REG_SZ, false},
                       {"VTestExeDriver", "\\SystemRoot\\System32\\drivers\\vtest_missing.sys", REG_SZ, false},
+                      {"VTestExeDottedFolder", "\"C:\\vtest\\app.exes\\here.exe\" /s", REG_SZ, false},
+                      {"VTestExeQuotedSysRoot", "\"\\SystemRoot\\system32\\svchost.exe\" -k x", REG_EXPAND_SZ, false},
                   },
                   {ReportPrefix + "FontCache3.0.0.0"});
 }
