@@ -1,9 +1,11 @@
-// Folder and registry list deletions.
+// File, library, folder and registry list deletions, and where their paths lead.
 #include "Engine/ListDeletions.h"
 
+#include "Engine/HardFileDeletion.h"
 #include "Engine/RegistryManager.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/ProcAddress.h"
 
 namespace {
 
@@ -12,9 +14,92 @@ bool IsLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Whether an existing folder between the root and the path's last component is a reparse point
+// (a junction or a symbolic link).
+bool PassesThroughReparsePoint(const CString& path)
+{
+    // The root is no link: the walk starts after "x:" or after "\\server\share".
+    const int first = path.GetAt(0) == '\\' ? path.Find('\\', path.Find('\\', 2) + 1) : 2;
+    for (int at = path.Find('\\', first + 1); at > 0; at = path.Find('\\', at + 1)) {
+        const DWORD attributes = GetFileAttributesA(path.Left(at));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+    }
+    return false;
+}
+
+// Whether the system, opening the path, ends up at the path itself. A link the system does not
+// mark as a reparse point (Wine shows a host link to a file as a plain file) ends elsewhere.
+// Systems without the final-path query mark every link they have; there the answer is yes.
+bool LeadsToItself(const CString& path)
+{
+    const FinalPathFunction finalPath =
+        GetProcAddressAs<FinalPathFunction>(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
+    if (!finalPath)
+        return true;
+    HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    char reachedText[MAX_PATH * 4] = {};
+    const DWORD length = finalPath(handle, reachedText, sizeof reachedText, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(handle);
+    if (length == 0 || length >= sizeof reachedText)
+        return false;
+    CString reached(reachedText);
+    if (reached.Left(8).CompareNoCase("\\\\?\\UNC\\") == 0)
+        reached = "\\" + reached.Mid(7);
+    else if (reached.Left(4) == "\\\\?\\")
+        reached = reached.Mid(4);
+    // The final path has long names; the list may name the same place by short ones.
+    char longText[MAX_PATH * 4] = {};
+    const DWORD longLength = GetLongPathNameA(path, longText, sizeof longText);
+    const CString named = longLength > 0 && longLength < sizeof longText ? CString(longText) : path;
+    return reached.CompareNoCase(named) == 0;
+}
+
+// The list text expanded, with trailing "\" removed, and where it leads.
+ListPathTarget ReachListText(CSSEngineProcess& process, const CString& text, CString& path)
+{
+    path = text;
+    ExpandFolderTokens(process, path);
+    path.TrimRight('\\');
+    return ReachListPath(path);
+}
+
+// Loads the library as an image without running its code or loading what it imports, looks
+// up its unregistration entry without calling it, and frees it.
+void ProbeLibrary(const CString& path)
+{
+    HMODULE library = LoadLibraryExA(path, nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!library)
+        return;
+    GetProcAddress(library, "DllUnregisterServer");
+    FreeLibrary(library);
+}
+
+int DeleteFiles(CSSEngineProcess& process, const CStringArray& files, bool libraries)
+{
+    int deleted = 0;
+    for (INT_PTR i = 0; i < files.GetSize(); ++i) {
+        CString path;
+        if (ReachListText(process, files[i], path) != ListPathFile)
+            continue;
+        if (libraries)
+            ProbeLibrary(path);
+        DeleteFileHard(process, path, true);
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            ++deleted;
+    }
+    return deleted;
+}
+
 }  // namespace
 
-bool IsDeletableFolderPath(const CString& path)
+bool IsDeletablePath(const CString& path)
 {
     CString text(path);
     text.TrimRight('\\');
@@ -34,13 +119,36 @@ bool IsDeletableFolderPath(const CString& path)
     return false;
 }
 
+ListPathTarget ReachListPath(const CString& path)
+{
+    if (!IsDeletablePath(path))
+        return ListPathRefused;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ListPathMissing : ListPathRefused;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || PassesThroughReparsePoint(path) || !LeadsToItself(path))
+        return ListPathRefused;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ListPathFolder : ListPathFile;
+}
+
+int DeleteFileList(CSSEngineProcess& process, const CStringArray& files)
+{
+    return DeleteFiles(process, files, false);
+}
+
+int DeleteLibraryList(CSSEngineProcess& process, const CStringArray& libraries)
+{
+    return DeleteFiles(process, libraries, true);
+}
+
 int RemoveFolderList(CSSEngineProcess& process, const CStringArray& folders)
 {
     int removed = 0;
     for (INT_PTR i = 0; i < folders.GetSize(); ++i) {
-        CString folder = folders[i];
-        ExpandFolderTokens(process, folder);
-        if (IsDeletableFolderPath(folder) && RemoveDirectoryA(folder))
+        CString folder;
+        if (ReachListText(process, folders[i], folder) == ListPathFolder && RemoveDirectoryA(folder))
             ++removed;
     }
     return removed;

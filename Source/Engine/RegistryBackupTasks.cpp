@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "Engine/HardFileDeletion.h"
 #include "Engine/RegistryManager.h"
 
 namespace {
@@ -270,9 +271,7 @@ int CSSEngineProcess::ImportRegistryFile(CAbstractStatus* status, CString path)
 
 // --- the repair -----------------------------------------------------------------------------
 
-// Deletes a file, clearing its attributes, ending the programs that run from it (kill set) and
-// finally scheduling it for deletion at the next restart. Always 1.
-static int DeleteFileHard(CSSEngineProcess& process, const char* file, bool kill)
+int DeleteFileHard(CSSEngineProcess& process, const char* file, bool kill)
 {
     if (DeleteFileA(file) || !IsLockError(GetLastError()) ||
         GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)

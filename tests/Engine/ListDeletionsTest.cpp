@@ -1,5 +1,5 @@
-// The folder and registry list deletions, white-box: what they remove, and the roots and
-// unexpandable texts they refuse.
+// The file, library, folder and registry list deletions, white-box: what they remove, and the
+// roots and unexpandable texts they refuse. Links are the business of ListDeletionsLinkTest.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -8,6 +8,7 @@
 
 #include "Engine/ListDeletions.h"
 #include "Engine/SSEngineProcess.h"
+#include "ListDeletionsSupport.h"
 
 namespace {
 
@@ -60,7 +61,43 @@ TEST(ListDeletions, RootsAndUnexpandedTextsAreNeverDeletable)
         {"c:\\x", true}, {"c:\\x\\y\\", true}, {"\\\\server\\share\\x", true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IsDeletableFolderPath(c.path), c.deletable) << c.path;
+        EXPECT_EQ(IsDeletablePath(c.path), c.deletable) << c.path;
+}
+
+// Files go, read-only or not; folders, roots, missing files and texts with a token left are
+// refused. A library is deleted without any of its code running, and is not left loaded.
+TEST(ListDeletions, FilesAndLibrariesGoWithoutTheirCodeRunning)
+{
+    using namespace listdeletions;
+    CSSEngineProcess process(CSSEngineProcess::LightConstruction);
+    const std::string base = "C:\\VelmoraListFiles";
+    CreateDirectoryA(base.c_str(), nullptr);
+    CreateDirectoryA((base + "\\folder.txt").c_str(), nullptr);
+    for (const char* name : {"\\plain.txt", "\\readonly.txt"}) {
+        HANDLE file = CreateFileA((base + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+        CloseHandle(file);
+    }
+    SetFileAttributesA((base + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string library = base + "\\library.dll";
+    ASSERT_TRUE(CopyFileA(LibraryPath().c_str(), library.c_str(), FALSE)) << LibraryPath();
+
+    EXPECT_EQ(DeleteFileList(process, List({"C:\\VelmoraListFiles\\plain.txt", "c:\\velmoralistfiles\\READONLY.TXT",
+                                            "C:\\VelmoraListFiles\\folder.txt", "C:\\VelmoraListFiles\\missing.txt",
+                                            "", "c:\\", "%nosuchtoken%\\plain.txt", "VelmoraListFiles\\x"})),
+              2);
+    EXPECT_FALSE(Exists(base + "\\plain.txt"));
+    EXPECT_FALSE(Exists(base + "\\readonly.txt"));
+    EXPECT_TRUE(Exists(base + "\\folder.txt")) << "a folder is not a file to delete";
+
+    ASSERT_EQ(LibraryCodeRan(), "");
+    EXPECT_EQ(DeleteLibraryList(process, List({library.c_str(), "C:\\VelmoraListFiles\\folder.txt"})), 1);
+    EXPECT_FALSE(Exists(library));
+    EXPECT_EQ(LibraryCodeRan(), "") << "the library's code ran while it was looked at";
+    EXPECT_EQ(GetModuleHandleA("library.dll"), nullptr) << "the library was left loaded";
+
+    RemoveDirectoryA((base + "\\folder.txt").c_str());
+    RemoveDirectoryA(base.c_str());
 }
 
 TEST(ListDeletions, FoldersAreRemovedOnlyWhenEmpty)
