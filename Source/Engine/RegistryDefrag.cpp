@@ -119,6 +119,8 @@ int CRegistryDefrag::DefragRegistry(CSSEngineProcess& process, int mode)
     }
     if (m_status)
         m_status->OnResult(code);
+    // The status object is the program's and lives no longer than this task.
+    m_status = nullptr;
     return code;
 }
 
