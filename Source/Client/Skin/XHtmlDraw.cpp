@@ -294,15 +294,17 @@ void ApplyTag(HtmlDrawState& s, const std::string& inside, BOOL underlineLinks)
         EndAnchor(s);
         HtmlDrawParams* p = s.params;
         p->strUrl = url.c_str();
-        p->bHasAnchor = TRUE;
         p->nAnchorStart = s.originX + s.x;
         p->nAnchorEnd = p->nAnchorStart;
         s.inAnchor = true;
         s.textBeforeAnchor = s.text;
         s.text = s.anchorColour;
+        // Only an underlined link is one to click: a caller that draws links as plain coloured
+        // text gets their URL and place but no link flag.
         if (underlineLinks) {
             ++s.underline;
             s.anchorUnderlined = true;
+            p->bHasAnchor = TRUE;
         }
     } else if (name == "/A") {
         EndAnchor(s);

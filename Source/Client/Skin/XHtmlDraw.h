@@ -59,7 +59,7 @@ struct HtmlDrawParams
     int nRightX;                // rect.left + the width of all runs (may lie past rect.right
                                 // when the text was clipped)
     CString strUrl;             // the URL of the last link (<A HREF=...>)
-    BOOL bHasAnchor;            // the text has a link
+    BOOL bHasAnchor;            // the text has a link, drawn underlined (Draw's underlineLinks)
     int nAnchorStart;           // the x range of the last link
     int nAnchorEnd;
 

@@ -1135,7 +1135,8 @@ void CXHtmlTree::DrawItemLabel(NMTVCUSTOMDRAW* cd)
         p.bTransparent = FALSE;
         p.rect = label;
         p.rect.left += LabelPadding;
-        m_Html.Draw(dc, text, &p, item == m_hHotLinkItem);
+        // Links are drawn underlined: that is what makes them links to click (bHasAnchor).
+        m_Html.Draw(dc, text, &p, TRUE);
         if (selected) {
             // Again on the selection colour, only as wide as the text.
             int right = p.nRightX + LabelPadding;
@@ -1150,7 +1151,7 @@ void CXHtmlTree::DrawItemLabel(NMTVCUSTOMDRAW* cd)
             p.rect.left += LabelPadding;
             FillSolid(dc, CRect(label.left, label.top, label.left + LabelPadding, label.bottom),
                       m_crHighlight);
-            m_Html.Draw(dc, text, &p, item == m_hHotLinkItem);
+            m_Html.Draw(dc, text, &p, TRUE);
             p.nRightX = reached;
             if (focused) {
                 CRect box(label.left, label.top, p.rect.right, label.bottom);

@@ -2,10 +2,13 @@
 // (bold, colours, a link, entities, sizes) and two HTML trees with checked, unchecked and partly
 // checked items: one with the check boxes of the theme functions as the program binds them (the
 // prefix's theme, when one is active), one bound to a missing theme module (the system's own
-// boxes). Saves the window as html-look.bmp in the test folder, for looking at.
+// boxes). Saves the window as html-look.bmp in the test folder, for looking at; the
+// html-screenshot script beside this file takes the same window from the X display.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <stdlib.h>
 
 #include "Client/Skin/HtmlTestSupport.h"
 #include "Client/Skin/ThemeApiBinder.h"
@@ -150,6 +153,11 @@ TEST(HtmlLook, ParagraphAndTreeWithEveryCheckState)
     CRect treeArea(10, 100, 710, 430);
     EXPECT_GT(CountNear(canvas, treeArea, 0x2AB034, 12), 10);
     EXPECT_GT(CountNear(canvas, treeArea, 0x1A66A2, 12), 10);
+
+    // For a look from outside (tests/Client/Skin/html-screenshot): VELMORA_SKIN_HOLD_MS keeps the
+    // window on the display.
+    if (const char* hold = getenv("VELMORA_SKIN_HOLD_MS"))
+        PumpMessages(DWORD(atoi(hold)));
 
     plain.DestroyWindow();
     tree.DestroyWindow();

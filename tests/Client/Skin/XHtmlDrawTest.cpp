@@ -309,10 +309,13 @@ TEST_F(HtmlDrawWindow, LinksReportTheirUrlAndPlace)
     html.Draw(m_dc, "<a name=x>here</a>", &p, TRUE);
     EXPECT_FALSE(p.bHasAnchor);
     EXPECT_TRUE(p.strUrl.IsEmpty());
-    // Without underlining the link is still a link.
-    html.Draw(m_dc, "<a href='u'>x</a>", &p, FALSE);
-    EXPECT_TRUE(p.bHasAnchor);
+    // Without underlining the link keeps its colour, URL and place, but is no link to click.
+    html.Draw(m_dc, "go <a href='u'>x</a>", &p, FALSE);
+    EXPECT_FALSE(p.bHasAnchor);
     EXPECT_STREQ("u", p.strUrl.GetString());
+    EXPECT_EQ(p.rect.left + Extent("go ", m_base), p.nAnchorStart);
+    EXPECT_EQ(p.nAnchorStart + Extent("x", m_base), p.nAnchorEnd);
+    EXPECT_EQ(p.nAnchorEnd, p.nRightX) << "not underlined: the regular font's width";
 }
 
 TEST_F(HtmlDrawWindow, NothingIsDrawnWithoutAVisibleWindowOrText)
