@@ -886,8 +886,6 @@ BOOL CXHtmlTree::PreTranslateMessage(MSG* pMsg)
         if (pMsg->message == WM_MOUSEMOVE && pMsg->hwnd == m_hWnd)
             TrackToolTipItem(CPoint(pMsg->lParam));
         m_ToolTip.RelayEvent(pMsg);
-
-
     }
     if (pMsg->message == WM_KEYDOWN || pMsg->message == WM_CHAR || pMsg->message == WM_KEYUP ||
         pMsg->message == WM_SYSKEYDOWN || pMsg->message == WM_SYSCHAR) {
