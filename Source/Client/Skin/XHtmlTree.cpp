@@ -669,10 +669,29 @@ bool CXHtmlTree::CanToggle(HTREEITEM item) const
     return m_bCheckBoxes && !m_bReadOnly && d && d->bEnabled && !d->bReadOnly && !d->bSeparator;
 }
 
+bool CXHtmlTree::HasUncheckedBelow(HTREEITEM item) const
+{
+    for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child)) {
+        XHTMLTREEDATA* c = GetItemDataStruct(child);
+        // Checking item passes these by (see SetDescendants).
+        if (!c || c->bReadOnly || c->bSeparator)
+            continue;
+        bool parent = c->nChildren - c->nSeparators > 0;
+        if (parent ? HasUncheckedBelow(child) : !c->bChecked)
+            return true;
+    }
+    return false;
+}
+
 void CXHtmlTree::ToggleItem(HTREEITEM item)
 {
-    // A partly checked item becomes checked, with everything below it.
-    SetCheck(item, !GetCheck(item));
+    // A partly checked item becomes checked, with everything below it. One that checking would
+    // not change (what is left unchecked below it is read-only) is unchecked instead, or the
+    // user could never clear it.
+    BOOL check = !GetCheck(item);
+    if (check && GetCheckState(item) == CheckBoxMixed && !HasUncheckedBelow(item))
+        check = FALSE;
+    SetCheck(item, check);
 }
 
 // --- expanding ----------------------------------------------------------------------------------

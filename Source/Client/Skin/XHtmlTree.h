@@ -13,7 +13,8 @@
 // unchecked otherwise, on every level of the tree. Checking or unchecking an item gives all its
 // descendants the same check, except read-only ones (which keep theirs, with everything below
 // them). The counts behind this are kept per item and changed step by step, so large trees stay
-// fast. Disabled items draw the disabled check images and ignore clicks and Space, but follow
+// fast. Space or a click on a partly checked item checks it, or unchecks it when checking would
+// change nothing (all that is unchecked below it is read-only). Disabled items draw the disabled check images and ignore clicks and Space, but follow
 // their parent. Read-only items ignore SetCheck, clicks and Space and are drawn as grey plain
 // text.
 //
@@ -216,6 +217,8 @@ private:
     void SetHotLinkItem(HTREEITEM item);
     void TrackToolTipItem(CPoint point);
     void ToggleItem(HTREEITEM item);
+    // Some item below item would change its check if item were checked (smart check).
+    bool HasUncheckedBelow(HTREEITEM item) const;
     bool CanToggle(HTREEITEM item) const;
     void ExpandAllBelow(HTREEITEM item);
     BOOL HandleKey(MSG* pMsg);

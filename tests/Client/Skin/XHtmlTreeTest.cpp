@@ -184,6 +184,14 @@ TEST_F(HtmlTreeTest, ReadOnlyDisabledAndSeparatorItems)
     // the parent is partly checked.
     m_tree.SetCheck(p, TRUE);
     EXPECT_EQ("312", States({p, ro, off}));
+    // Space on it: checking would change nothing more, so it clears what it can, and checks it
+    // again the next time.
+    m_tree.SetFocus();
+    m_tree.SelectItem(p);
+    Key(WM_CHAR, ' ');
+    EXPECT_EQ("111", States({p, ro, off}));
+    Key(WM_CHAR, ' ');
+    EXPECT_EQ("312", States({p, ro, off}));
     m_tree.SetItemValue(ro, XHtmlTreeReadOnly, 0);
     m_tree.SetCheck(ro, TRUE);
     EXPECT_EQ("222", States({p, ro, off})) << "the separator is not counted";
