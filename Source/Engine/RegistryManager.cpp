@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <string>
 
 #include "Engine/XmlStream.h"
 
@@ -1031,29 +1032,71 @@ int CRegistryManager::ApplyDocument(const CRegistryDocument& document)
 
 // --- deletion -------------------------------------------------------------------------------
 
-static bool DeleteTree(HKEY root, const CString& keyPath, int depth)
+namespace {
+
+enum KeyKind { KeyMissing, KeyPlain, KeyLink, KeyUnknown };
+
+// What a key is, without following it when it is a symbolic link.
+KeyKind ExamineKey(HKEY root, const std::wstring& keyPath)
 {
-    if (RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS)
+    HKEY key = nullptr;
+    const LONG opened = RegOpenKeyExW(root, keyPath.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key);
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return KeyMissing;
+    if (opened != ERROR_SUCCESS)
+        return KeyUnknown;
+    DWORD type = 0, size = 0;
+    const LONG queried = RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, &size);
+    RegCloseKey(key);
+    return (queried == ERROR_SUCCESS || queried == ERROR_MORE_DATA) && type == REG_LINK ? KeyLink : KeyPlain;
+}
+
+// Names are handled in UTF-16, so a subkey whose name the ANSI code page cannot hold is
+// deleted as it is, not looked for under a "?" spelling.
+bool DeleteTree(HKEY root, const std::wstring& keyPath, int depth)
+{
+    // A link is never deleted nor entered: through it the keys it points to would go.
+    switch (ExamineKey(root, keyPath)) {
+    case KeyMissing:
         return true;
-    CKeyHandle key;
-    const LONG opened = key.Open(root, keyPath, KEY_READ);
+    case KeyLink:
+    case KeyUnknown:
+        return false;
+    case KeyPlain:
+        break;
+    }
+    if (RegDeleteKeyW(root, keyPath.c_str()) == ERROR_SUCCESS)
+        return true;
+    HKEY key = nullptr;
+    const LONG opened = RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, &key);
     if (opened != ERROR_SUCCESS)
         return opened == ERROR_FILE_NOT_FOUND;
     // Always index 0: every pass removes the first subkey. The cap ends a loop that a key
     // re-created by someone else as fast as it is deleted would otherwise never leave.
     for (DWORD pass = 0; pass < MaxSubkeysDeleted; ++pass) {
-        char subkey[1024];
-        DWORD length = sizeof(subkey);
-        const LONG e = RegEnumKeyExA(key.Get(), 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
+        WCHAR subkey[MaxKeyNameLength + 2];
+        DWORD length = MaxKeyNameLength + 2;
+        const LONG e = RegEnumKeyExW(key, 0, subkey, &length, nullptr, nullptr, nullptr, nullptr);
         if (e != ERROR_SUCCESS)
             break;
         if (depth >= MaxKeyDepth ||
-            !DeleteTree(root, keyPath + "\\" + CString(subkey, int(length)), depth + 1))
+            !DeleteTree(root, keyPath + L"\\" + std::wstring(subkey, length), depth + 1))
             break;
     }
-    key.Close();
-    return RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return RegDeleteKeyW(root, keyPath.c_str()) == ERROR_SUCCESS;
 }
+
+std::wstring AnsiToWide(const CString& text)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.GetString(), text.GetLength(), nullptr, 0);
+    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.GetString(), text.GetLength(), &wide[0], length);
+    return wide;
+}
+
+}  // namespace
 
 int CRegistryManager::DeleteKeyTree(const CString& fullPath)
 {
@@ -1061,7 +1104,7 @@ int CRegistryManager::DeleteKeyTree(const CString& fullPath)
     // Refuses a bare root ("HKEY_CURRENT_USER\"): no root key is ever emptied.
     if (fullPath.Find(ValueSeparator) >= 0 || !ParseRegistryItem(fullPath, item))
         return 0;
-    return DeleteTree(item.root, item.keyPath, 0) ? 1 : 0;
+    return DeleteTree(item.root, AnsiToWide(item.keyPath), 0) ? 1 : 0;
 }
 
 int CRegistryManager::DeleteValue(const CString& fullPath)

@@ -105,7 +105,9 @@ public:
     void SetShowErrors(bool show) { m_showErrors = show; }
     const CString& GetErrorText() const { return m_errorText; }
 
-    // 1 when the key and everything below it is gone (a missing key counts as gone).
+    // 1 when the key and everything below it is gone (a missing key counts as gone). A
+    // symbolic link is never deleted nor followed: a link, or a tree holding one, gives 0 (what
+    // lies beside the link in the tree may be gone by then).
     static int DeleteKeyTree(const CString& fullPath);
     // "ROOT\key\path\valuename": 1 when the value was deleted.
     static int DeleteValue(const CString& fullPath);

@@ -3,6 +3,9 @@
 // the check that a document holds what the repair is about to delete.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include <string>
 #include <vector>
 
@@ -47,6 +50,51 @@ std::string Indent(int n)
 std::string FixtureName(const FixtureKey& fixture)
 {
     return fixture.Path().substr(fixture.Path().find('\\') + 1);
+}
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// A symbolic link at path (below HKEY_CURRENT_USER) to the key target (below it too).
+bool CreateLinkKey(const std::string& path, const std::string& target)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    BYTE user[512];
+    DWORD size = 0;
+    const BOOL got = GetTokenInformation(token, TokenUser, user, sizeof(user), &size);
+    CloseHandle(token);
+    LPWSTR sid = nullptr;
+    if (!got || !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
+        return false;
+    const std::wstring destination = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + Wide(target);
+    LocalFree(sid);
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG set = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                                    reinterpret_cast<const BYTE*>(destination.data()),
+                                    DWORD(destination.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return set == ERROR_SUCCESS;
+}
+
+// Deletes the link itself, not what it leads to.
+void RemoveLinkKey(const std::string& path)
+{
+    typedef LONG(WINAPI * DeleteKeyFunction)(HANDLE);
+    const auto deleteKey = reinterpret_cast<DeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    HKEY key;
+    if (deleteKey && RegOpenKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), REG_OPTION_OPEN_LINK, DELETE,
+                                   &key) == ERROR_SUCCESS) {
+        deleteKey(key);
+        RegCloseKey(key);
+    }
 }
 
 }  // namespace
@@ -275,6 +323,32 @@ TEST(RegistryDocument, KeyTreeDeletionRemovesTheTreeAndNeverARoot)
     EXPECT_EQ(CRegistryManager::DeleteValue((fixture.Full("Keep") + "\\").c_str()), 0);
     EXPECT_TRUE(CRegistryManager::KeyExists(fixture.Full("Keep").c_str()));
     EXPECT_FALSE(CRegistryManager::KeyExists(fixture.Full("T").c_str()));
+}
+
+// A link named by an item, or met inside a tree, is neither deleted nor followed: the keys it
+// leads to stay whole.
+TEST(RegistryDocument, KeyTreeDeletionNeverFollowsALink)
+{
+    FixtureKey fixture("links");
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("Target"), "t", REG_SZ, Sz("1")));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, fixture.Sub("Target\\Leaf")));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, fixture.Sub("Lone")));
+    ASSERT_TRUE(CreateLinkKey(fixture.Sub("Link"), fixture.Sub("Target")));
+    ASSERT_TRUE(CreateLinkKey(fixture.Sub("LeafLink"), fixture.Sub("Target\\Leaf")));
+    ASSERT_TRUE(CreateLinkKey(fixture.Sub("Holder\\Inner"), fixture.Sub("Lone")));
+    ASSERT_TRUE(ValuePresent(HKEY_CURRENT_USER, fixture.Sub("Link"), "t"));  // the link leads there
+    const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
+
+    for (const char* item : {"Link", "LeafLink", "Holder"}) {
+        SCOPED_TRACE(item);
+        EXPECT_EQ(CRegistryManager::DeleteKeyTree(fixture.Full(item).c_str()), 0);
+    }
+    EXPECT_TRUE(Dump(HKEY_CURRENT_USER, fixture.Path()) == before);
+    for (const char* link : {"Link", "LeafLink", "Holder\\Inner"})
+        RemoveLinkKey(fixture.Sub(link));
+    EXPECT_EQ(CRegistryManager::DeleteKeyTree(fixture.Full("Holder").c_str()), 1);
+    EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, fixture.Sub("Target\\Leaf")));
+    EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, fixture.Sub("Lone")));
 }
 
 TEST(RegistryDocument, CoversOnlyWhatTheDocumentReallyHolds)
