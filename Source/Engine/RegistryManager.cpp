@@ -243,8 +243,11 @@ void RenderValue(DWORD type, const BYTE* data, DWORD size, CString& text, const 
     }
     case REG_MULTI_SZ: {
         text.Empty();
-        // The data up to its last two bytes (the terminators), one string per line.
-        const DWORD end = size >= 2 ? size - 2 : 0;
+        // The strings one per line, without the two terminators. Only NULs are taken off the
+        // end, so a list that lacks a terminator keeps its last string.
+        DWORD end = size;
+        for (int i = 0; i < 2 && end > 0 && data[end - 1] == 0; ++i)
+            --end;
         for (DWORD i = 0; i < end; ++i) {
             if (data[i] == 0)
                 text += "\r\n";
@@ -797,6 +800,7 @@ bool CRegistryManager::ReadDocument(const char* file, bool showErrors, CRegistry
     std::vector<RegistryDocumentKey> keys;  // the open "k" elements that have their name
     std::vector<size_t> keyIndexes;         // their places in the document
     std::vector<bool> keyNamed;             // one per open "k" element
+    std::vector<bool> keyHasChild;          // the element holds a "k" element
     bool rootClosed = false;
     TagOwner owner = OwnerNone;
     int valueStage = 0;  // 1 after "name", 2 after "value", 3 after "type"
@@ -844,8 +848,11 @@ bool CRegistryManager::ReadDocument(const char* file, bool showErrors, CRegistry
             if (top == ElementKey && !keyNamed.back())
                 return refuse("Key without a name");
             if (name.CompareNoCase("k") == 0) {
+                if (top == ElementKey)
+                    keyHasChild.back() = true;
                 elements.push_back(ElementKey);
                 keyNamed.push_back(false);
+                keyHasChild.push_back(false);
             } else if (name.CompareNoCase("v") == 0) {
                 if (top != ElementKey)
                     return refuse("Value outside a key");
@@ -928,7 +935,11 @@ bool CRegistryManager::ReadDocument(const char* file, bool showErrors, CRegistry
             } else if (top == ElementKey) {
                 if (!keyNamed.back())
                     return refuse("Key without a name");
+                // A chain names a key below its root; one that stops at the root names none.
+                if (keys.size() == 1 && !keyHasChild.back())
+                    return refuse("Key path is only a root key");
                 keyNamed.pop_back();
+                keyHasChild.pop_back();
                 keys.pop_back();
                 keyIndexes.pop_back();
             } else {

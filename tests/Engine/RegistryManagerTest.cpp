@@ -174,6 +174,9 @@ TEST(RegistryDocument, EveryValueTypeSurvivesTheRoundTripAsFarAsTheFormatAllows)
         {"short dword", REG_DWORD, Bytes({1, 2}), REG_DWORD, Bytes({1, 2, 0, 0})},
         {"unterminated sz", REG_SZ, "abc", REG_SZ, Sz("abc")},
         {"empty multi", REG_MULTI_SZ, std::string("\0\0", 2), REG_MULTI_SZ, std::string("\0", 1)},
+        {"multi one terminator", REG_MULTI_SZ, std::string("a\0b\0", 4), REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+        {"multi no terminator", REG_MULTI_SZ, std::string("a\0b", 3), REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+        {"multi empty string", REG_MULTI_SZ, std::string("a\0\0\0", 4), REG_MULTI_SZ, std::string("a\0\0\0", 4)},
     };
     FixtureKey fixture("roundtrip");
     const std::string rt = fixture.Sub("RT");
