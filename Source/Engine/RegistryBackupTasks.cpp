@@ -80,22 +80,27 @@ std::vector<RegistryItemPath> RegistryRepairTargets(CAbstractScanItemsInfo* item
     return targets;
 }
 
+// Empty when the program's path cannot be read whole.
 CString ProgramFolder()
 {
     char module[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
     CString folder(module, length < MAX_PATH ? int(length) : 0);
     const int slash = folder.ReverseFind('\\');
-    return slash >= 0 ? folder.Left(slash) : CString();
+    return slash > 0 ? folder.Left(slash) : CString();
 }
 
 // "<program folder>\TarnexRegBackup\<computer>-<volume serial>-<user>". A part whose query
 // fails is left out; the user name is asked for with the size the computer-name query left
 // behind (so it appears only when shorter than the computer name), exactly as the Restore
-// Center derives the same folder.
+// Center derives the same folder. Empty when the program folder is unknown: a backup written
+// anywhere else would never be found again.
 CString BackupFolder(CString& root)
 {
-    root = ProgramFolder() + "\\" + BackupFolderName;
+    const CString program = ProgramFolder();
+    if (program.IsEmpty())
+        return CString();
+    root = program + "\\" + BackupFolderName;
     CString name;
     char computer[1024] = {};
     DWORD size = sizeof(computer);
@@ -158,6 +163,30 @@ void WaitForNextSecond(SYSTEMTIME& time)
     time = now;
 }
 
+bool IsDriveLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A file the repair may delete: named by a full path ("X:\..." or "\\server\share\...") and,
+// when it is there, a plain file. A relative name would be looked for in whatever folder is
+// current; a folder or a link of the file system is not what the scan found.
+bool IsDeletableFile(const char* file, bool& present)
+{
+    present = false;
+    if (!file)
+        return false;
+    const bool drivePath = IsDriveLetter(file[0]) && file[1] == ':' && file[2] == '\\' && file[3];
+    const bool uncPath = file[0] == '\\' && file[1] == '\\' && file[2];
+    if (!drivePath && !uncPath)
+        return false;
+    const DWORD attributes = GetFileAttributesA(file);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    present = true;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
 bool IsLockError(DWORD error)
 {
     // A file held open by another program without delete sharing is as locked as one the
@@ -194,7 +223,7 @@ static int WriteRegistryBackup(CSSEngineProcess& process, CAbstractScanItemsInfo
     GetLocalTime(&time);
     CString root;
     const CString folder = BackupFolder(root);
-    if (!EnsureFolder(root) || !EnsureFolder(folder))
+    if (folder.IsEmpty() || !EnsureFolder(root) || !EnsureFolder(folder))
         return 0;
 
     CRegistryManager* manager =
@@ -271,8 +300,12 @@ int CSSEngineProcess::ImportRegistryFile(CAbstractStatus* status, CString path)
 
 // --- the repair -----------------------------------------------------------------------------
 
+// A file that is gone already, or that IsDeletableFile refuses, is left alone.
 int DeleteFileHard(CSSEngineProcess& process, const char* file, bool kill)
 {
+    bool present = false;
+    if (!IsDeletableFile(file, present) || !present)
+        return 1;
     if (DeleteFileA(file) || !IsLockError(GetLastError()) ||
         GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
         return 1;

@@ -627,6 +627,8 @@ TEST(RegistryBackup, MalformedDocumentsChangeNothing)
          line(writtenLines + 2, "Unknown value type")},
         {"unknown root", head + written + "  <k name=\"HKLM\"><k name=\"Software\"></k></k>\r\n </registry>\r\n",
          line(writtenLines + 1, "Unknown root key")},
+        {"a chain that is only a root", head + written + "  <k name=\"HKEY_CURRENT_USER\"/>\r\n </registry>\r\n",
+         line(writtenLines + 1, "Key path is only a root key")},
         {"value at a root", head + written + "  <k name=\"HKEY_CURRENT_USER\"><v name=\"a\" value=\"1\"/></k>\r\n </registry>\r\n",
          line(writtenLines + 1, "Value directly below a root key")},
         {"huge key name", head + written + open + "<k name=\"" + std::string(100000, 'k') + "\"/>\r\n" + close,
@@ -743,6 +745,20 @@ TEST(RegistryRepair, EachItemIsRepairedByItsCategoryAndForm)
     for (const std::string& f : {link, cookie, readOnly, low})
         ASSERT_TRUE(WriteWholeFile(f, "x"));
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Not what a file item may name: a relative name (it would be taken from the current
+    // folder) and a folder.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    const std::string relative = "velmora_relative_" + std::to_string(GetCurrentProcessId()) + ".lnk";
+    const std::string inCurrent = std::string(current) + "\\" + relative;
+    ASSERT_TRUE(WriteWholeFile(inCurrent, "x"));
+    struct RemoveAtEnd {
+        std::string file;
+        ~RemoveAtEnd() { DeleteFileA(file.c_str()); }
+    } removeAtEnd{inCurrent};
+    const std::string subfolder = folder.File("folder.lnk");
+    ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
+    SetFileAttributesA(subfolder.c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     TestStore store(folder.Path());
     const struct {
@@ -763,6 +779,9 @@ TEST(RegistryRepair, EachItemIsRepairedByItsCategoryAndForm)
         {fixture.Full("K2"), 0x1, 1, false},
         {fixture.Full("V3") + Sep + "val", 0x2, 1, false},
         {low, 0x4, 1, false},
+        {relative, 0x8000, 0, false},
+        {relative, 0x4, 1, false},
+        {subfolder, 0x8000, 0, false},
         {fixture.Full("Keep"), 0x40000, 0, true},
         {fixture.Full("Other"), 0x1000000, 0, false},
         {fixture.Full("Uninst") + Sep + "C:\\gone\\", 0x100000, 0, false},
@@ -800,6 +819,8 @@ TEST(RegistryRepair, EachItemIsRepairedByItsCategoryAndForm)
     EXPECT_FALSE(ValuePresent(HKEY_CURRENT_USER, p + "\\V3", "val"));
     EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, p + "\\V3"));
     EXPECT_FALSE(FileExists(low));
+    EXPECT_TRUE(FileExists(inCurrent));
+    EXPECT_EQ(GetFileAttributesA(subfolder.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, p + "\\Keep"));
     EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, p + "\\Other"));
     EXPECT_FALSE(ValuePresent(HKEY_CURRENT_USER, p + "\\Uninst", "C:\\gone\\"));
