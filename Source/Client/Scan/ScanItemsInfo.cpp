@@ -31,10 +31,14 @@ void WriteText(FILE* file, const CString& text)
     fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
 }
 
-// One record per entry: key, "^", the number in decimal, ";" and CR LF.
-void WriteRecords(FILE* file, const std::map<CString, int>& entries)
+// One record per entry: key, "^", the number in decimal, ";" and CR LF. For the ignore list
+// (ignoreList set) a key holding ";" is left out: it would be read back as two broken records
+// and could end the reading of the whole list there.
+void WriteRecords(FILE* file, const std::map<CString, int>& entries, bool ignoreList)
 {
     for (const auto& entry : entries) {
+        if (ignoreList && entry.first.Find(';') >= 0)
+            continue;
         CString record;
         record.Format("%s^%d;\r\n", entry.first.GetString(), entry.second);
         WriteText(file, record);
@@ -275,7 +279,7 @@ int CScanItemsInfo::AppendIgnoreList()
     FILE* file = fopen(m_ignoreListPath, "a+b");
     if (!file)
         return 0;
-    WriteRecords(file, m_pendingIgnore);
+    WriteRecords(file, m_pendingIgnore, true);
     fclose(file);
     m_loaded = 0;
     return 1;
@@ -299,7 +303,7 @@ int CScanItemsInfo::RewriteIgnoreList(const IgnoreEntryMap* entries)
     if (!file)
         return 0;
     if (entries)
-        WriteRecords(file, *entries);
+        WriteRecords(file, *entries, true);
     fclose(file);
     m_loaded = 0;
     return 1;
@@ -353,9 +357,9 @@ int CScanItemsInfo::WriteScanLog()
         WriteText(file, line);
     }
     WriteText(file, "======================= Spyware Items Detected===========================\r\n");
-    WriteRecords(file, m_textIds);
+    WriteRecords(file, m_textIds, false);
     WriteText(file, "======================= Items Ignored During Repair=======================\r\n");
-    WriteRecords(file, m_pendingIgnore);
+    WriteRecords(file, m_pendingIgnore, false);
     fclose(file);
     return 1;
 }

@@ -141,6 +141,18 @@ TEST(ScanItemsStore, IgnoreListRecordsReadAsTheFormatSays)
     entries[CString("a^b")] = 7;
     EXPECT_EQ(store.RewriteIgnoreList(&entries), 1);
     EXPECT_EQ(Folder::Read(folder.IgnoreList()), "a^b^7;\r\nc^^9;\r\n");
+
+    // A text holding ";" cannot be a record: written, "x;;y" would end the list after "a" and
+    // "x;z" would leave a record "z". It is left out; its neighbours stay whole.
+    entries[CString("x;;y^k")] = 1;
+    entries[CString("x;z^k")] = 2;
+    entries[CString("zz^k")] = 3;
+    EXPECT_EQ(store.RewriteIgnoreList(&entries), 1);
+    EXPECT_EQ(Folder::Read(folder.IgnoreList()), "a^b^7;\r\nc^^9;\r\nzz^k^3;\r\n");
+    store.AddPendingIgnore("p;q^k", 4, 0);
+    store.SetOption(1);
+    EXPECT_EQ(store.AppendIgnoreList(), 1);
+    EXPECT_EQ(Folder::Read(folder.IgnoreList()), "a^b^7;\r\nc^^9;\r\nzz^k^3;\r\n");
 }
 
 // AddItem's ignore test and the walk the engine makes, as one sequence of operations on one store.
