@@ -357,6 +357,16 @@ bool CXmlReader::Scan(const char*& message)
 {
     m_nodeKind = NodeNone;
     const int length = m_line.GetLength();
+    // Inside a quoted value every line end belongs to the value, that of an empty line or of
+    // the line the value starts at the end of included.
+    if (m_inValue && m_quote != 0) {
+        ScanValue();
+        if (m_attributeValue.GetLength() > XmlMaxAttributeLength) {
+            message = "Attribute value too long";
+            return false;
+        }
+        return true;
+    }
     if (m_position >= length) {
         m_position = -1;
         return true;
@@ -384,27 +394,20 @@ bool CXmlReader::Scan(const char*& message)
         return true;
     }
     if (m_inValue) {
-        if (m_quote == 0) {
-            while (m_position < length && IsBlank(m_line[m_position]))
-                ++m_position;
-            if (m_position >= length) {
-                m_position = -1;
-                return true;
-            }
-            const char quote = m_line[m_position];
-            if (quote != '"' && quote != '\'') {
-                message = "Syntax error";
-                return false;
-            }
-            m_quote = quote;
+        // Before the opening quote.
+        while (m_position < length && IsBlank(m_line[m_position]))
             ++m_position;
+        if (m_position >= length) {
+            m_position = -1;
             return true;
         }
-        ScanValue();
-        if (m_attributeValue.GetLength() > XmlMaxAttributeLength) {
-            message = "Attribute value too long";
+        const char quote = m_line[m_position];
+        if (quote != '"' && quote != '\'') {
+            message = "Syntax error";
             return false;
         }
+        m_quote = quote;
+        ++m_position;
         return true;
     }
     if (m_inContent) {

@@ -177,6 +177,9 @@ TEST(RegistryDocument, EveryValueTypeSurvivesTheRoundTripAsFarAsTheFormatAllows)
         {"multi one terminator", REG_MULTI_SZ, std::string("a\0b\0", 4), REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
         {"multi no terminator", REG_MULTI_SZ, std::string("a\0b", 3), REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
         {"multi empty string", REG_MULTI_SZ, std::string("a\0\0\0", 4), REG_MULTI_SZ, std::string("a\0\0\0", 4)},
+        {"multi empty strings inside", REG_MULTI_SZ, std::string("\0a\0\0b\0\0", 7), REG_MULTI_SZ,
+         std::string("\0a\0\0b\0\0", 7)},
+        {"sz empty lines", REG_SZ, Sz("\r\n\r\nx\n\n"), REG_SZ, Sz("\r\n\r\nx\n\n")},
     };
     FixtureKey fixture("roundtrip");
     const std::string rt = fixture.Sub("RT");

@@ -115,6 +115,7 @@ TEST(XmlReader, ReadsBackTheWritersLayoutEventByEvent)
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n  <k name=\"a\">\r\n"
         "   <v name=\"x\" value=\"\" type=\"REG_SZ\"/>\r\n"
         "   <v name=\"m\" value=\"a\r\nb\n\rc\" type=\"REG_MULTI_SZ\"/>\r\n"
+        "   <v name=\"e\" value=\"\r\n\r\nd\r\n\r\n\"/>\r\n"
         "  </k>\r\n </registry>\r\n"));
     std::string error;
     const std::vector<Event> events = ReadEvents(file, &error);
@@ -125,6 +126,8 @@ TEST(XmlReader, ReadsBackTheWritersLayoutEventByEvent)
         {4, "   "}, {1, "v"}, {3, "name=x"}, {3, "value="}, {3, "type=REG_SZ"}, {2, "v"},
         // A value keeps each line end it spans exactly as the file holds it.
         {4, "   "}, {1, "v"}, {3, "name=m"}, {3, "value=a\r\nb\n\rc"}, {3, "type=REG_MULTI_SZ"}, {2, "v"},
+        // Empty lines inside a value, and a value that starts at a line end, keep their line ends.
+        {4, "   "}, {1, "v"}, {3, "name=e"}, {3, "value=\r\n\r\nd\r\n\r\n"}, {2, "v"},
         {4, "  "}, {2, "k"},
         {4, " "}, {2, "registry"},
     };
