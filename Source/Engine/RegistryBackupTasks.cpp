@@ -226,11 +226,15 @@ static int WriteRegistryBackup(CSSEngineProcess& process, CAbstractScanItemsInfo
     if (folder.IsEmpty() || !EnsureFolder(root) || !EnsureFolder(folder))
         return 0;
 
+    const CString temporary = folder + "\\" + BackupBaseName(time) + TemporaryFileSuffix;
+    // A name already taken belongs to another backup being written: it is neither overwritten
+    // nor, when this one fails, deleted.
+    if (FileFound(temporary))
+        return 0;
     CRegistryManager* manager =
         new (std::nothrow) CRegistryManager(process.Status(), &process.m_documentContinue);
     if (!manager)
         return -1;
-    const CString temporary = folder + "\\" + BackupBaseName(time) + TemporaryFileSuffix;
     bool complete = manager->ExportFoundItems(items, temporary) == 1;
     if (complete) {
         // Read back: the document must parse in full and hold what is about to be deleted.

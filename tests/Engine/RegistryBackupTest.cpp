@@ -455,6 +455,7 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
          },
          [&] { DeleteFileA(folderPath.c_str()); }},
         {"backup file cannot be created", [](const FixtureKey&) {}, [] {}},  // a folder takes the file's name
+        {"temporary name held by a file", [](const FixtureKey&) {}, [] {}},  // another backup's, kept
         {"stopped while writing", [](const FixtureKey&) {}, [] {}},
         // The document could only give back "?" for these.
         {"text outside the code page", [&](const FixtureKey& f) { wide(f, L"", L"w", L"\x4e2d"); }, [] {}},
@@ -481,8 +482,10 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
             std::vector<std::string>& blockers;
             ~Undo()
             {
-                for (const std::string& blocker : blockers)
+                for (const std::string& blocker : blockers) {
                     RemoveDirectoryA(blocker.c_str());
+                    DeleteFileA(blocker.c_str());
+                }
                 undo();
             }
         } undo{c.repair, blockers};
@@ -490,7 +493,8 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
         const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
         ProcessHolder process;
         RecordingStatus status;
-        if (std::string(c.label) == "backup file cannot be created") {
+        const bool heldByFile = std::string(c.label) == "temporary name held by a file";
+        if (std::string(c.label) == "backup file cannot be created" || heldByFile) {
             CreateDirectoryA(root.c_str(), nullptr);
             CreateDirectoryA(folderPath.c_str(), nullptr);
             // Every name the task could take in the next seconds is held by a folder.
@@ -510,7 +514,10 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
                 snprintf(name, sizeof(name), "%02d%02d%04d_%02d%02d%02d_REGBACKUP.tmp", st.wDay, st.wMonth,
                          st.wYear, st.wHour, st.wMinute, st.wSecond);
                 blockers.push_back(folderPath + "\\" + name);
-                CreateDirectoryA(blockers.back().c_str(), nullptr);
+                if (heldByFile)
+                    WriteWholeFile(blockers.back(), "another backup");
+                else
+                    CreateDirectoryA(blockers.back().c_str(), nullptr);
             }
         }
         std::set<std::string> duringWrite;
@@ -527,7 +534,12 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
         EXPECT_EQ(texts[1], "Registry backup failed: no item was repaired");
         EXPECT_TRUE(Dump(HKEY_CURRENT_USER, fixture.Path()) == before);
         EXPECT_TRUE(FileExists(shortcut));
-        EXPECT_TRUE(backups.Files().empty());
+        if (heldByFile) {
+            for (const std::string& blocker : blockers)
+                EXPECT_EQ(ReadWholeFile(blocker), "another backup");
+        } else {
+            EXPECT_TRUE(backups.Files().empty());
+        }
         // While it is written the backup has only its temporary name.
         for (const std::string& file : duringWrite)
             EXPECT_EQ(file.substr(file.size() - 4), ".tmp") << file;
