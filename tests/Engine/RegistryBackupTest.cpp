@@ -247,6 +247,7 @@ TEST(RegistryBackup, RepairThenRestoreGivesBackEveryKeyAndValue)
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, user.Sub("EmptyKey")));
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, user.Sub("Excluded"), "v", REG_SZ, Sz("keep")));
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, user.Sub("LowBit"), "v", REG_SZ, Sz("keep")));
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, user.Sub("LowValued\\Sub"), "v", REG_BINARY, Bytes({1, 2})));
     ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, machine.Sub("App Paths\\gone.exe"), nullptr, REG_SZ, Sz("C:\\gone.exe")));
     ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, machine.Sub("App Paths\\gone.exe"), "Path", REG_SZ, Sz("C:\\")));
     const std::string shortcut = folder.File("gone.lnk");
@@ -277,12 +278,14 @@ TEST(RegistryBackup, RepairThenRestoreGivesBackEveryKeyAndValue)
         {user.Full("EmptyKey"), 0x800000},
         {user.Full("Excluded"), 0x4000},
         {user.Full("LowBit"), 0x1},
+        {user.Full("LowValued"), 0x2},
         {machine.Full("App Paths\\gone.exe"), 0x40000},
         {shortcut, 0x8000},
     };
     for (const auto& item : items)
         ASSERT_EQ(store.AddItem(item.text.c_str(), item.category, 0, 0), 1) << item.text;
     store.AddPendingIgnore((user.Full("Excluded") + "^ActiveX").c_str(), 0, 0);
+    store.textValues[user.Full("LowValued")] = 1;  // a low category is repaired only with a value
 
     NewBackups backups;
     ProcessHolder process;
@@ -315,6 +318,7 @@ TEST(RegistryBackup, RepairThenRestoreGivesBackEveryKeyAndValue)
     EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, u + "\\EmptyKey"));
     EXPECT_TRUE(ValuePresent(HKEY_CURRENT_USER, u + "\\Excluded", "v"));
     EXPECT_TRUE(ValuePresent(HKEY_CURRENT_USER, u + "\\LowBit", "v"));
+    EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, u + "\\LowValued"));
     EXPECT_FALSE(KeyPresent(HKEY_LOCAL_MACHINE, machine.Sub("App Paths\\gone.exe")));
     EXPECT_FALSE(FileExists(shortcut));
 
