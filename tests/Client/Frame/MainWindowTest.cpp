@@ -12,8 +12,6 @@
 namespace {
 
 const DWORD StartTimeout = 20000;
-// Under Xvfb there is no window manager, and Wine waits up to two seconds for one at every hide
-// of a top-level window (the quit hides twice) and of the shell's icon window.
 const DWORD QuitTimeout = 15000;
 
 struct PageRow {

@@ -11,8 +11,6 @@
 namespace {
 
 const DWORD StartTimeout = 20000;
-// Under Xvfb there is no window manager, and Wine waits up to two seconds for one at every hide
-// of a top-level window (the quit hides twice).
 const DWORD QuitTimeout = 15000;
 
 std::string Quoted(const std::string& path)
