@@ -9,12 +9,12 @@
 
 #include "Frame/ClientDlg.h"
 #include "Frame/EngineBinding.h"
-#include "Frame/FrameMessage.h"
 #include "Frame/ProgramIdentity.h"
 #include "Frame/SingleInstance.h"
 #include "Frame/SystemFunctions.h"
 #include "Frame/WaitPumpingMessages.h"
 #include "Framework/CommandLineInfo.h"
+#include "Skin/MsgBoxDlg.h"
 
 CClientApp theApp;
 
@@ -85,7 +85,7 @@ BOOL CClientApp::InitInstance()
     if (!IsTestedWindowsVersion(GetWindowsVersion())) {
         CString question = ProgramDisplayName " is not tested on this Windows version.\n\n"
                            "Do you still want to run " ProgramDisplayName "?";
-        if (ShowFrameMessage(question, FrameMessageYesNo) == IDNO)
+        if (ShowMessageBox(NULL, question, MessageBoxYesNo, FALSE) == IDNO)
             return FALSE;
     }
 

@@ -1,7 +1,7 @@
 // Loading the engine library and the process-wide engine interface.
 #include "Frame/EngineBinding.h"
 
-#include "Frame/FrameMessage.h"
+#include "Skin/MsgBoxDlg.h"
 #include "Framework/ProcAddress.h"
 
 namespace {
@@ -35,7 +35,7 @@ int LoadEngineLibrary()
     g_engineInterface = engine;
     if (g_engineModule && g_engineInterface)
         return 1;
-    ShowFrameMessage(FormatEngineLoadError(errorCode), FrameMessageOk);
+    ShowMessageBox(NULL, FormatEngineLoadError(errorCode), MessageBoxOk, FALSE);
     return 0;
 }
 

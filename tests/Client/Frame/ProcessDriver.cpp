@@ -3,14 +3,16 @@
 
 #include <stdio.h>
 
-const std::vector<int> OkButtons = {1010, IDOK};
-const std::vector<int> YesButtons = {1009, IDYES};
-const std::vector<int> NoButtons = {1006, IDNO};
+const std::vector<int> OkButtons = {1010};
+const std::vector<int> YesButtons = {1009};
+const std::vector<int> NoButtons = {1006};
 
 namespace {
 
 // The main window carries the page buttons; a message box never does.
 const int MainWindowMarker = 1000;
+// The skinned message box's long and short text controls.
+const int MessageBoxTexts[] = {1079, 1080};
 
 }  // namespace
 
@@ -131,9 +133,9 @@ BOOL CALLBACK CollectStatics(HWND window, LPARAM param)
     return TRUE;
 }
 
-bool HasButtons(HWND window)
+bool IsSkinnedMessageBox(HWND window)
 {
-    for (int id : {IDOK, IDYES, IDNO, 1009, 1010, 1006})
+    for (int id : MessageBoxTexts)
         if (GetDlgItem(window, id))
             return true;
     return false;
@@ -180,7 +182,7 @@ HWND FindMessageBox(DWORD processId)
     for (HWND window : TopLevelWindows(processId)) {
         if (!IsWindowVisible(window) || GetDlgItem(window, MainWindowMarker))
             continue;
-        if (WindowClass(window) == "#32770" && HasButtons(window) && !StaticTexts(window).empty())
+        if (WindowClass(window) == "#32770" && IsSkinnedMessageBox(window) && !StaticTexts(window).empty())
             return window;
     }
     return NULL;

@@ -48,7 +48,7 @@ std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 // The program's main window: its top-level window titled "Velmora" that is no message box.
 HWND FindMainWindow(DWORD processId);
-// A message box of the process (a top-level dialog with text and buttons but no page buttons).
+// A visible skinned message box of the process (a top-level dialog with the box's text controls).
 HWND FindMessageBox(DWORD processId);
 // Every static text of a window's children, joined with "|".
 std::string StaticTexts(HWND window);
@@ -59,7 +59,7 @@ bool PressButton(HWND dialog, const std::vector<int>& ids);
 // click posted to one reaches its owner as the icon's callback message).
 std::vector<HWND> TrayIcons();
 int TrayIconCount();
-// The buttons of the system's and of the program's own message box.
+// The buttons of the program's skinned message box.
 extern const std::vector<int> OkButtons;
 extern const std::vector<int> YesButtons;
 extern const std::vector<int> NoButtons;

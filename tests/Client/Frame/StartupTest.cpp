@@ -134,6 +134,7 @@ TEST(Startup, SecondInstanceBringsTheFirstForwardAndEnds)
         EXPECT_FALSE(secondShowedAWindow);
 
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }, 5000));
+        EXPECT_EQ(GetForegroundWindow(), main);
         EXPECT_EQ(TopLevelWindows(first.Id()).size(), firstWindows);
         EXPECT_TRUE(first.Running());
         CloseAndExpectExit(first, main);
