@@ -2,6 +2,8 @@
 // the faces of its buttons.
 #include "Frame/ClientDlg.h"
 
+#include <vector>
+
 #include "Frame/FrameResources.h"
 #include "Resources/SkinResources.h"
 
@@ -52,9 +54,15 @@ CRect ClientRectOf(CWnd& window)
     return rect;
 }
 
+// The shared glow builder reads the glow's colour as a COLORREF, which turns this window's ARGB
+// blues brown and its orange blue; every face here glows in its own colour instead.
 Style GlowFace(const CRect& r, const Glow& glow, int shape, int radius)
 {
-    return BuildGlowButtonStyle(0, 0, r.Width(), r.Height(), glow.fill, glow.border, shape, radius);
+    Style face = BuildGlowButtonStyle(0, 0, r.Width(), r.Height(), glow.fill, glow.border, shape, radius);
+    std::vector<StyleElement>& glowing = face.layers[1].elements;
+    if (!glowing.empty())
+        glowing.back().colour1 = glow.fill;
+    return face;
 }
 
 // A navigation button: its icon centred in the upper part, its label below.

@@ -48,6 +48,48 @@ std::vector<int> EnabledNavigation(HWND main)
     return enabled;
 }
 
+// How many pixels of a control, as the screen shows it, are warm (red well above blue) and how
+// many are cool (blue well above red). Inset keeps rounded corners, where the background shows
+// through, out of the count.
+struct Hues {
+    int warm = 0, cool = 0, total = 0;
+};
+Hues HuesOf(HWND control, int inset)
+{
+    Hues hues;
+    RECT r;
+    GetWindowRect(control, &r);
+    InflateRect(&r, -inset, -inset);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return hues;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = NULL;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        int red = (pixels[i] >> 16) & 0xFF, blue = pixels[i] & 0xFF;
+        hues.warm += red > blue + 40;
+        hues.cool += blue > red + 40;
+    }
+    hues.total = width * height;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return hues;
+}
+
 class Program {
 public:
     bool Start(const std::string& arguments = std::string())
@@ -120,6 +162,29 @@ TEST(MainWindow, PageSwitchingShowsExactlyOnePage)
                 expectEnabled.push_back(id);
         EXPECT_EQ(EnabledNavigation(main), expectEnabled);
     }
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
+}
+
+TEST(MainWindow, ButtonFacesGlowInTheirOwnColour)
+{
+    Program program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.main;
+    // A blue navigation face has no warm pixel, the orange UPDATE face no cool one (white labels
+    // count as neither).
+    HWND navigation = GetDlgItem(main, IDC_NAV_SYSTEM_BOOSTER);
+    HWND update = GetDlgItem(main, IDC_UPDATE);
+    Hues blue, orange;
+    bool painted = WaitUntil([&] {
+        blue = HuesOf(navigation, 1);
+        orange = HuesOf(update, 3);
+        return IsWindowVisible(main) && blue.cool > blue.total / 2 && orange.warm > orange.total / 2;
+    }, StartTimeout, 100);
+    EXPECT_TRUE(painted) << blue.cool << " of " << blue.total << " blue, " << orange.warm << " of "
+                         << orange.total << " orange";
+    EXPECT_EQ(blue.warm, 0);
+    EXPECT_EQ(orange.cool, 0);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
 }
