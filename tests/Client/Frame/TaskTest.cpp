@@ -241,17 +241,3 @@ TEST(Task, IncompleteOrInvalidTasksAreNotSaved)
     EXPECT_EQ(CTask::DeleteTask(NULL), E_FAIL);
     EXPECT_NE(CTask::DeleteTask("Velmora frame never made"), S_OK);
 }
-
-TEST(Task, WeekdayBitsAndTaskNames)
-{
-    struct Case {
-        WORD bit;
-        int weekday;
-    };
-    const Case cases[] = {{0x1, 0}, {0x2, 1}, {0x4, 2}, {0x8, 3}, {0x10, 4}, {0x20, 5},
-                          {0x40, 6}, {0x80, 0}, {0x3, 0}, {0, 0}, {0xFFFF, 0}};
-    for (const Case& c : cases)
-        EXPECT_EQ(WeekdayFromBit(c.bit), c.weekday) << c.bit;
-    EXPECT_STREQ(FormatLogonDefragTaskName("DEFRAG", "bob"), "Velmora on user logon for DEFRAG - bob ");
-    EXPECT_STREQ(FormatScanOnLogonTaskName("bob"), "Velmora on user logon - bob");
-}
