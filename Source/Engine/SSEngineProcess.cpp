@@ -16,6 +16,8 @@ typedef BOOL(WINAPI* RevertFunction)(PVOID);
 // How long a start waits for a worker that has already delivered its end sequence to hand its
 // handle over; the hand-over takes microseconds, so this only bounds a pathological case.
 const DWORD FinishedWorkerWaitMs = 2000;
+// How long TerminateCleaning waits for the terminated worker to be gone.
+const DWORD TerminatedWorkerWaitMs = 5000;
 
 bool QueryWow64()
 {
@@ -296,17 +298,17 @@ int CSSEngineProcess::TerminateCleaning()
 {
     if (m_taskType != TaskJunkClean)
         return 1;
-    HANDLE worker = m_thread;
+    // The handle is taken out first: a worker that finishes at this very moment then leaves it
+    // alone, and it is closed here exactly once.
+    HANDLE worker = DetachWorker();
     if (worker) {
         DWORD code = 0;
         GetExitCodeThread(worker, &code);
         TerminateThread(worker, code);
-        // The terminated worker never reaches its hand-over, so its handle is closed here.
-        WaitForSingleObject(worker, INFINITE);
+        WaitForSingleObject(worker, TerminatedWorkerWaitMs);
         CloseHandle(worker);
     }
     SetBusy(0);
-    m_thread = nullptr;
     return 1;
 }
 
@@ -374,11 +376,14 @@ int CSSEngineProcess::HashString(CString* text, CString* out)
 {
     if (!text || !out || text->IsEmpty())
         return 0;
-    // The busy flag is raised while hashing, as callers expect, but a running task's flag is
-    // put back as it was: clearing it would end that task's loops.
-    LONG previous = InterlockedExchange(&m_busy, 1);
+    // The busy flag is raised while hashing only when no worker exists. A task's flag is never
+    // touched: lowering it would end the task's loops, raising it again after Stop would let a
+    // stopped task go on, and putting back a value read before the task ended would leave the
+    // object busy for good.
+    const bool raised = m_thread == nullptr && InterlockedCompareExchange(&m_busy, 1, 0) == 0;
     *out = CMD5::DigestText(text->GetString(), text->GetLength());
-    InterlockedExchange(&m_busy, previous);
+    if (raised)
+        InterlockedCompareExchange(&m_busy, 0, 1);
     return 1;
 }
 

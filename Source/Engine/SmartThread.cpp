@@ -10,6 +10,7 @@ CSmartThread::CSmartThread()
       m_eventCount(1), m_lock(), m_thread(nullptr), m_previousThread(nullptr),
       m_events(new (std::nothrow) std::vector<HANDLE>())
 {
+    InitializeCriticalSection(&m_handOverLock);
 }
 
 CSmartThread::~CSmartThread()
@@ -22,6 +23,7 @@ CSmartThread::~CSmartThread()
         CloseHandle(m_thread);
     if (m_lockReady)
         DeleteCriticalSection(&m_lock);
+    DeleteCriticalSection(&m_handOverLock);
 }
 
 void CSmartThread::CloseEvents()
@@ -77,11 +79,27 @@ unsigned __stdcall CSmartThread::EntryRoutine(void* param)
     } catch (...) {
         exitCode = 0;
     }
-    if (self->m_previousThread)
-        CloseHandle(self->m_previousThread);
-    self->m_previousThread = self->m_thread;
-    InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&self->m_thread)), nullptr);
+    // Hand over: the finished worker's handle becomes the previous handle, and from the moment
+    // the current handle is null a new start is accepted. Skipped when the handle was taken
+    // away from this worker (DetachWorker) while it ran.
+    EnterCriticalSection(&self->m_handOverLock);
+    if (self->m_thread && self->m_threadId == GetCurrentThreadId()) {
+        if (self->m_previousThread)
+            CloseHandle(self->m_previousThread);
+        self->m_previousThread = self->m_thread;
+        InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&self->m_thread)), nullptr);
+    }
+    LeaveCriticalSection(&self->m_handOverLock);
     return static_cast<unsigned>(exitCode);
+}
+
+HANDLE CSmartThread::DetachWorker()
+{
+    EnterCriticalSection(&m_handOverLock);
+    HANDLE worker = m_thread;
+    InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&m_thread)), nullptr);
+    LeaveCriticalSection(&m_handOverLock);
+    return worker;
 }
 
 BOOL CSmartThread::ResetEventAt(int index)

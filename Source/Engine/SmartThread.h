@@ -39,6 +39,10 @@ public:
 
 protected:
     static unsigned __stdcall EntryRoutine(void* param);
+    // Takes the current worker's handle out of the object (null when there is none), so that
+    // the worker's own hand-over can no longer store it as the previous handle. The caller owns
+    // the handle and closes it.
+    HANDLE DetachWorker();
     bool RecreateEvents();
     void CloseEvents();
 
@@ -51,6 +55,8 @@ protected:
     HANDLE volatile m_thread;        // the current worker; null when none
     HANDLE m_previousThread;         // the last finished worker, closed at the next hand-over
     std::vector<HANDLE>* m_events;
+    // Serialises the worker's hand-over with DetachWorker, so a handle is closed exactly once.
+    CRITICAL_SECTION m_handOverLock;
 };
 
 #endif

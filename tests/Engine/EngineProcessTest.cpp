@@ -197,6 +197,8 @@ TEST(EngineTasks, MissingArgumentsAreRefusedWithoutAWorker)
     RecordingStatus status;
     ShortcutFolderMap folders;
     CAbstractStatus* s = &status;
+    // Never called: a start with a missing argument must refuse before it touches the list.
+    CAbstractScanItemsInfo* items = reinterpret_cast<CAbstractScanItemsInfo*>(&folders);
     const struct {
         const char* slot;
         std::function<int()> call;
@@ -209,6 +211,7 @@ TEST(EngineTasks, MissingArgumentsAreRefusedWithoutAWorker)
         {"StartRegistryRestore(null status)", [&] { return process->StartRegistryRestore("x.rbk", nullptr); }, -1},
         {"StartRegistryScan", [&] { return process->StartRegistryScan(&folders, RegScanAllMask, nullptr, 0); }, -1},
         {"StartRegistryRepair(null list)", [&] { return process->StartRegistryRepair(nullptr, s, 1); }, -1},
+        {"StartRegistryRepair(null status)", [&] { return process->StartRegistryRepair(items, nullptr, 1); }, -1},
         {"StartUpdateTask", [&] { return process->StartUpdateTask(0, 0, 0, 0, 0, nullptr); }, -1},
         {"StartProbe", [&] { return process->StartProbe(nullptr); }, -1},
         {"StartRegistryDefrag", [&] { return process->StartRegistryDefrag(0, nullptr); }, -1},
@@ -317,12 +320,96 @@ TEST(EngineTasks, StopAndHashingDuringATask)
     EXPECT_EQ(process->IsBusy(), 1);
     EXPECT_EQ(process->Stop(1), 1);
     EXPECT_EQ(process->IsBusy(), 0);
+    // Hashing must not raise the flag of a stopped task again.
+    EXPECT_EQ(process->HashString(&text, &digest), 1);
+    EXPECT_EQ(process->IsBusy(), 0);
     SetEvent(release);
     ASSERT_TRUE(status.WaitFinished());
     EXPECT_EQ(status.CallsOf("OnTaskFinished").size(), 1u);
     EXPECT_EQ(status.CallsOf("OnStatusText").size(), 1u);
     CloseHandle(inTask);
     CloseHandle(release);
+}
+
+namespace {
+DWORD WINAPI ReleaseSoon(void* event)
+{
+    Sleep(10);
+    SetEvent(static_cast<HANDLE>(event));
+    return 0;
+}
+}  // namespace
+
+// A task that ends while HashString works leaves the object idle: the flag the task lowered is
+// not put back to the value it had when hashing began.
+TEST(EngineTasks, TaskEndingDuringHashingLeavesTheObjectIdle)
+{
+    ProcessHolder process;
+    RecordingStatus status(process.process);
+    HANDLE inTask = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    status.onProgress = [&](int) {
+        SetEvent(inTask);
+        WaitForSingleObject(release, 10000);
+    };
+    status.ExpectFinal(TaskStatusPing);
+    ASSERT_EQ(process->StartNotifyTask(&status), 1);
+    process->ResumeTask();
+    ASSERT_EQ(WaitForSingleObject(inTask, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(process->IsBusy(), 1);
+
+    // The task is let go shortly after hashing of a long text has begun.
+    CString text('m', 64 * 1024 * 1024), digest;
+    HANDLE releaser = CreateThread(nullptr, 0, ReleaseSoon, release, 0, nullptr);
+    ASSERT_NE(releaser, nullptr);
+    EXPECT_EQ(process->HashString(&text, &digest), 1);
+    EXPECT_EQ(digest.GetLength(), 32);
+    ASSERT_TRUE(status.WaitFinished());
+    for (int i = 0; i < 2000 && process->GetThreadHandle(); ++i)
+        Sleep(1);
+    EXPECT_EQ(process->GetThreadHandle(), nullptr);
+    EXPECT_EQ(process->IsBusy(), 0);
+    WaitForSingleObject(releaser, 10000);
+    CloseHandle(releaser);
+    CloseHandle(inTask);
+    CloseHandle(release);
+}
+
+// TerminateCleaning acts on a junk clean only: it ends the worker without an end sequence,
+// closes the worker's handle and lets the next start in.
+TEST(EngineTasks, TerminateCleaningEndsOnlyAJunkClean)
+{
+    ProcessHolder process;
+    RecordingStatus other(process.process);
+    other.ExpectFinal(TaskStatusPing);
+    ASSERT_EQ(process->StartNotifyTask(&other), 1);
+    HANDLE ping = process->GetThreadHandle();
+    EXPECT_EQ(process->TerminateCleaning(), 1);
+    EXPECT_EQ(process->GetThreadHandle(), ping) << "not a junk clean: left alone";
+    ASSERT_EQ(process->ResumeTask(), 1);
+    ASSERT_TRUE(other.WaitFinished());
+    for (int i = 0; i < 2000 && process->GetThreadHandle(); ++i)
+        Sleep(1);
+
+    RecordingStatus clean(process.process);
+    ASSERT_EQ(process->StartJunkClean(0, &clean), 1);  // suspended: it never gets to run
+    HANDLE worker = process->GetThreadHandle();
+    ASSERT_NE(worker, nullptr);
+    HANDLE watch = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker, GetCurrentProcess(), &watch, SYNCHRONIZE,
+                                FALSE, 0));
+    EXPECT_EQ(process->TerminateCleaning(), 1);
+    EXPECT_EQ(process->GetThreadHandle(), nullptr);
+    EXPECT_EQ(process->IsBusy(), 0);
+    EXPECT_EQ(WaitForSingleObject(watch, 5000), WAIT_OBJECT_0) << "the worker has ended";
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(worker, &flags)) << "the dropped handle is closed";
+    CloseHandle(watch);
+    EXPECT_TRUE(clean.Calls().empty());
+
+    RecordingStatus next(process.process);
+    ASSERT_EQ(RunTask(process.process, next, TaskStatusPing, [&] { return process->StartNotifyTask(&next); }), 1);
+    EXPECT_EQ(next.CallsOf("OnTaskFinished").size(), 1u);
 }
 
 TEST(EngineTasks, SmallSlots)
