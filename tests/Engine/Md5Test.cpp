@@ -103,15 +103,41 @@ TEST_F(Md5Fixture, FileDigestMatchesTheDigestOfItsBytes)
     }
 }
 
-TEST_F(Md5Fixture, FileOfKnownContent)
+// Files pinned to digests computed elsewhere: a short text, RFC 1321's million "a", a file of
+// exactly four read chunks and one of a few megabytes.
+TEST_F(Md5Fixture, FilesOfKnownContent)
 {
-    std::string path = TempPath("velmora-md5-known.txt");
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fputs("message digest", f);
-    fclose(f);
-    CString out;
-    EXPECT_EQ(process->HashFile(CString(path.c_str()), &out), 1);
-    EXPECT_STREQ(out.GetString(), "f96b697d7cb7938d525a2f31aaf161d0");
+    auto pattern = [](size_t size) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>(i % 251);
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* digest;
+    } cases[] = {
+        {"text", "message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"million a", std::string(1000000, 'a'), "7707d6ae4e027c70eea2a935c2296f21"},
+        {"four chunks", pattern(4 * 16384), "9cc60713923528a1dd94e1c1ab0ebc9e"},
+        {"4 MB", pattern(4 * 1024 * 1024 + 5), "d9ab5d1389330d7b5c1a5bf8e1eb5fb3"},
+    };
+    std::string path = TempPath("velmora-md5-known.bin");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(c.bytes.data(), 1, c.bytes.size(), f);
+        fclose(f);
+        // Another program writing the file does not keep it from being read.
+        HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        CString out;
+        EXPECT_EQ(process->HashFile(CString(path.c_str()), &out), 1);
+        EXPECT_STREQ(out.GetString(), c.digest);
+        CloseHandle(writer);
+    }
     DeleteFileA(path.c_str());
 }
