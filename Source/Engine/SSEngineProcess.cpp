@@ -298,16 +298,8 @@ int CSSEngineProcess::TerminateCleaning()
 {
     if (m_taskType != TaskJunkClean)
         return 1;
-    // The handle is taken out first: a worker that finishes at this very moment then leaves it
-    // alone, and it is closed here exactly once.
-    HANDLE worker = DetachWorker();
-    if (worker) {
-        DWORD code = 0;
-        GetExitCodeThread(worker, &code);
-        TerminateThread(worker, code);
-        WaitForSingleObject(worker, TerminatedWorkerWaitMs);
-        CloseHandle(worker);
-    }
+    // The worker's handle is closed here: a terminated worker never reaches its hand-over.
+    TerminateAndDropWorker(TerminatedWorkerWaitMs);
     SetBusy(0);
     return 1;
 }

@@ -80,8 +80,8 @@ unsigned __stdcall CSmartThread::EntryRoutine(void* param)
         exitCode = 0;
     }
     // Hand over: the finished worker's handle becomes the previous handle, and from the moment
-    // the current handle is null a new start is accepted. Skipped when the handle was taken
-    // away from this worker (DetachWorker) while it ran.
+    // the current handle is null a new start is accepted. Skipped when the field no longer
+    // holds this worker's handle (TerminateAndDropWorker dropped it).
     EnterCriticalSection(&self->m_handOverLock);
     if (self->m_thread && self->m_threadId == GetCurrentThreadId()) {
         if (self->m_previousThread)
@@ -93,13 +93,22 @@ unsigned __stdcall CSmartThread::EntryRoutine(void* param)
     return static_cast<unsigned>(exitCode);
 }
 
-HANDLE CSmartThread::DetachWorker()
+bool CSmartThread::TerminateAndDropWorker(DWORD waitMs)
 {
+    // Held throughout: the worker is either before its hand-over (and is terminated there) or
+    // already past it (and the field is null), never halfway through.
     EnterCriticalSection(&m_handOverLock);
     HANDLE worker = m_thread;
-    InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&m_thread)), nullptr);
+    if (worker) {
+        DWORD code = 0;
+        GetExitCodeThread(worker, &code);
+        TerminateThread(worker, code);
+        WaitForSingleObject(worker, waitMs);
+        InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&m_thread)), nullptr);
+        CloseHandle(worker);
+    }
     LeaveCriticalSection(&m_handOverLock);
-    return worker;
+    return worker != nullptr;
 }
 
 BOOL CSmartThread::ResetEventAt(int index)

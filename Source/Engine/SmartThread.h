@@ -39,10 +39,11 @@ public:
 
 protected:
     static unsigned __stdcall EntryRoutine(void* param);
-    // Takes the current worker's handle out of the object (null when there is none), so that
-    // the worker's own hand-over can no longer store it as the previous handle. The caller owns
-    // the handle and closes it.
-    HANDLE DetachWorker();
+    // Terminates the current worker with its own exit code, waits up to waitMs for it to be
+    // gone and closes its handle; the thread-handle field becomes null, so the next start is
+    // accepted. The terminated worker sends nothing and hands nothing over. False when there
+    // was no worker.
+    bool TerminateAndDropWorker(DWORD waitMs);
     bool RecreateEvents();
     void CloseEvents();
 
@@ -55,7 +56,8 @@ protected:
     HANDLE volatile m_thread;        // the current worker; null when none
     HANDLE m_previousThread;         // the last finished worker, closed at the next hand-over
     std::vector<HANDLE>* m_events;
-    // Serialises the worker's hand-over with DetachWorker, so a handle is closed exactly once.
+    // Serialises the worker's hand-over with TerminateAndDropWorker, so a handle is closed
+    // exactly once and a worker is never terminated inside its hand-over.
     CRITICAL_SECTION m_handOverLock;
 };
 
