@@ -8,6 +8,7 @@
 CSmartThread::CSmartThread()
     : m_threadId(0), m_started(false), m_lockReady(false), m_priority(THREAD_PRIORITY_HIGHEST),
       m_eventCount(1), m_lock(), m_thread(nullptr), m_previousThread(nullptr),
+      m_workerState(WorkerNotBegun),
       m_events(new (std::nothrow) std::vector<HANDLE>())
 {
     InitializeCriticalSection(&m_handOverLock);
@@ -52,6 +53,7 @@ bool CSmartThread::RecreateEvents()
 bool CSmartThread::CreateSuspendedWorker()
 {
     m_started = true;
+    InterlockedExchange(&m_workerState, WorkerNotBegun);
     unsigned id = 0;
     HANDLE h = reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, 0, &CSmartThread::EntryRoutine, this, CREATE_SUSPENDED, &id));
@@ -71,6 +73,10 @@ bool CSmartThread::CreateSuspendedWorker()
 unsigned __stdcall CSmartThread::EntryRoutine(void* param)
 {
     CSmartThread* self = static_cast<CSmartThread*>(param);
+    // Let go before its task began: nothing to run and nothing to hand over (the canceller
+    // keeps the hand-over lock while it waits for this thread to be gone).
+    if (InterlockedCompareExchange(&self->m_workerState, WorkerBegun, WorkerNotBegun) != WorkerNotBegun)
+        return 0;
     if (!self->InitThread())
         return 0;
     int exitCode = 0;
@@ -100,9 +106,17 @@ bool CSmartThread::TerminateAndDropWorker(DWORD waitMs)
     EnterCriticalSection(&m_handOverLock);
     HANDLE worker = m_thread;
     if (worker) {
-        DWORD code = 0;
-        GetExitCodeThread(worker, &code);
-        TerminateThread(worker, code);
+        if (InterlockedCompareExchange(&m_workerState, WorkerCancelled, WorkerNotBegun) == WorkerNotBegun) {
+            // Still suspended at creation: resume it to its end rather than kill a thread that
+            // never ran (that would leave the runtime's start-up record behind, and Wine
+            // copes badly with it). The loop is bounded by the suspend count.
+            for (int i = 0; i < 128 && ResumeThread(worker) > 1; ++i) {
+            }
+        } else {
+            DWORD code = 0;
+            GetExitCodeThread(worker, &code);
+            TerminateThread(worker, code);
+        }
         WaitForSingleObject(worker, waitMs);
         InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&m_thread)), nullptr);
         CloseHandle(worker);

@@ -39,10 +39,11 @@ public:
 
 protected:
     static unsigned __stdcall EntryRoutine(void* param);
-    // Terminates the current worker with its own exit code, waits up to waitMs for it to be
-    // gone and closes its handle; the thread-handle field becomes null, so the next start is
-    // accepted. The terminated worker sends nothing and hands nothing over. False when there
-    // was no worker.
+    // Ends the current worker, waits up to waitMs for it to be gone and closes its handle; the
+    // thread-handle field becomes null, so the next start is accepted. A worker that has not
+    // begun its task yet (still suspended) is let go without running it; one that has is
+    // terminated with its own exit code. Either way it sends nothing and hands nothing over.
+    // False when there was no worker.
     bool TerminateAndDropWorker(DWORD waitMs);
     bool RecreateEvents();
     void CloseEvents();
@@ -55,6 +56,10 @@ protected:
     CRITICAL_SECTION m_lock;
     HANDLE volatile m_thread;        // the current worker; null when none
     HANDLE m_previousThread;         // the last finished worker, closed at the next hand-over
+    // Whether the current worker has begun its task: it and TerminateAndDropWorker race for
+    // the change from WorkerNotBegun, and only the winner decides what the worker does.
+    enum { WorkerNotBegun = 0, WorkerBegun = 1, WorkerCancelled = 2 };
+    volatile LONG m_workerState;
     std::vector<HANDLE>* m_events;
     // Serialises the worker's hand-over with TerminateAndDropWorker, so a handle is closed
     // exactly once and a worker is never terminated inside its hand-over.
