@@ -6,14 +6,16 @@
 //   bench\junk_scan.exe [files ...]      (default: 10000 100000)
 // Run it in a prefix of its own from the build folder (scripts/wine-exec --own-prefix <build>
 // <build>/bench/junk_scan.exe): it makes and removes its tree in the temporary folder. The best
-// of several rounds counts, as the walks of a few hundredths of a second are easily disturbed by
-// whatever else the machine does; the exit code is 1 when a row misses the target.
+// of several rounds counts (more of them for small trees), as a walk of a few hundredths of a
+// second is easily disturbed by whatever else the machine does; the exit code is 1 when a row
+// misses the target.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,11 @@ namespace {
 
 const int FilesPerFolder = 100;
 const int FoldersPerGroup = 100;
-const int Rounds = 5;
+// Rounds per tree: at least five, and more for small trees, so that every tree is walked for
+// about a second in all and its best round is not one that something else disturbed.
+const int MinRounds = 5;
+const int MaxRounds = 100;
+const int FilesPerTree = 500000;
 
 double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b)
 {
@@ -148,11 +154,12 @@ struct Figures {
     unsigned long long rawBytes, bytes;
 };
 
-bool Measure(CAbstractProcess* process, const std::vector<std::string>& roots, Figures& best)
+bool Measure(CAbstractProcess* process, const std::vector<std::string>& roots, int treeFiles, Figures& best)
 {
+    const int rounds = std::min(MaxRounds, std::max(MinRounds, FilesPerTree / std::max(treeFiles, 1)));
     CountingStatus status;
     best.raw = best.scan = 1e30;
-    for (int round = 0; round <= Rounds; ++round) {
+    for (int round = 0; round <= rounds; ++round) {
         // Round 0 only warms the caches.
         LARGE_INTEGER a, b;
         long files = 0;
@@ -234,7 +241,7 @@ int main(int argc, char** argv)
         }
         CAbstractProcess* process = factory->NewProcess();
         Figures f = {};
-        bool measured = Measure(process, {windowsTemp, root}, f);
+        bool measured = Measure(process, {windowsTemp, root}, files, f);
         factory->DeleteProcess(process);
         if (!measured) {
             fprintf(stderr, "junk_scan: the scan did not run\n");
