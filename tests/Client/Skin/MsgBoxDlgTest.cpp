@@ -4,9 +4,11 @@
 // worker) finds the box by its controls, looks at it, and clicks a button.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Client/Resources/ControlResources.h"
 #include "Client/Skin/MsgBoxDlg.h"
@@ -61,15 +63,19 @@ bool InspectAndClick(DWORD threadId, int clickId, BoxView* view)
     if (font && GetObjectA(font, sizeof(lf), &lf))
         view->fontHeight = lf.lfHeight;
 
-    HWND overlay = FindOverlay(threadId);
+    // The box and the overlay from one z-order snapshot of the thread's windows.
+    std::vector<HWND> stack = ThreadWindowsTopDown(threadId);
+    auto boxAt = std::find(stack.begin(), stack.end(), box);
+    auto overlayAt = std::find_if(stack.begin(), stack.end(), [](HWND h) {
+        return (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    });
+    HWND overlay = overlayAt != stack.end() ? *overlayAt : NULL;
     view->overlayFound = overlay != NULL;
     if (overlay) {
         GetLayeredWindowAttributes(overlay, &view->overlayKey, &view->overlayAlpha,
                                    &view->overlayFlags);
         GetWindowRect(overlay, &view->overlayRect);
-        for (HWND h = GetWindow(box, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
-            if (h == overlay)
-                view->boxAboveOverlay = true;
+        view->boxAboveOverlay = boxAt < overlayAt;
         view->ownedByOverlay = GetWindow(box, GW_OWNER) == overlay;
         // A disabled overlay cannot be clicked above the box.
         view->overlayEnabled = IsWindowEnabled(overlay) != FALSE;

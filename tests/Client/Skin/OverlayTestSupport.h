@@ -45,11 +45,21 @@ inline void PumpMessages(DWORD ms)
     } while (int(end - GetTickCount()) > 0);
 }
 
-// Visible top-level windows of a thread, in z-order from the top.
+// Visible top-level windows of a thread, in z-order from the top. Taken from one EnumWindows
+// snapshot: a walk with GetWindow(GW_HWNDNEXT) breaks off when a window of another program on
+// the same display goes away under it, and would miss windows that are there.
+inline BOOL CALLBACK CollectWindow(HWND h, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+    return TRUE;
+}
+
 inline std::vector<HWND> ThreadWindowsTopDown(DWORD threadId)
 {
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, LPARAM(&all));
     std::vector<HWND> found;
-    for (HWND h = GetTopWindow(NULL); h; h = GetWindow(h, GW_HWNDNEXT))
+    for (HWND h : all)
         if (GetWindowThreadProcessId(h, NULL) == threadId && IsWindowVisible(h))
             found.push_back(h);
     return found;
