@@ -95,6 +95,10 @@ bool FoundInPathFolders(CSSEngineProcess& process, const CString& pathValue,
 {
     int start = 0;
     while (start >= 0) {
+        if (!process.KeepRunning()) {
+            notJudged = true;
+            return false;
+        }
         CString folder = pathValue.Tokenize(";", start);
         if (start < 0)
             break;
@@ -139,8 +143,11 @@ bool AppPathEntryIsMissing(CSSEngineProcess& process, const CRegistryKeyHandle& 
     if (!FileIsEstablishedMissing(process, program))
         return false;
 
+    // The folders of "Path" can only complete a program named without its drive or root; one
+    // named by its full path is where it says.
+    const bool completable = program.FindOneOf(":%") < 0 && program.GetAt(0) != '\\';
     CString pathValue;
-    if (entry.QueryString("Path", pathValue) == ERROR_SUCCESS) {
+    if (completable && entry.QueryString("Path", pathValue) == ERROR_SUCCESS) {
         pathValue.MakeLower();
         bool notJudged = false;
         if (FoundInPathFolders(process, pathValue, program, notJudged) || notJudged)
