@@ -79,11 +79,13 @@ FontFileState JudgeFontFile(CSSEngineProcess& process, CString file, const CStri
     // answers as present), so each place is tested once.
     if (!bare)
         return PathExistsSwapped(process, file) ? FontPresent : FontMissing;
-    if (fontsFolder.IsEmpty())
+    // Where such a name may live outside every drive, it is not judged whatever the Fonts
+    // folder holds.
+    if (fontsFolder.IsEmpty() || bareNamesResolvedElsewhere)
         return FontNotJudged;
     if (PathExistsSwapped(process, fontsFolder + file) || PathExistsSwapped(process, file))
         return FontPresent;
-    return bareNamesResolvedElsewhere ? FontNotJudged : FontMissing;
+    return FontMissing;
 }
 
 // --- application paths --------------------------------------------------------------------------
@@ -123,15 +125,37 @@ bool FoundInPathFolders(CSSEngineProcess& process, const CString& pathValue,
     return false;
 }
 
+// The two values of an App Paths entry that are judged, picked out by name as the entry's
+// values are read: the order in which the registry enumerates them says nothing about the
+// entry.
+struct AppPathValues {
+    bool hasProgram = false;
+    CString program;    // the unnamed value
+    bool hasPath = false;
+    CString pathValue;  // "Path"
+
+    void Take(const CRegistryValueEnumerator& value)
+    {
+        if (!value.IsString())
+            return;
+        if (value.Name().IsEmpty()) {
+            hasProgram = true;
+            program = value.Text();
+        } else if (value.Name().CompareNoCase("Path") == 0) {
+            hasPath = true;
+            pathValue = value.Text();
+        }
+    }
+};
+
 // One App Paths entry: the unnamed value names the program; when that is not found as it is,
-// it may be a name to look for in the folders of the "Path" value. Both are read by name: the
-// order in which the registry enumerates them says nothing about the entry.
-bool AppPathEntryIsMissing(CSSEngineProcess& process, const CRegistryKeyHandle& entry,
+// it may be a name to look for in the folders of the "Path" value.
+bool AppPathEntryIsMissing(CSSEngineProcess& process, const AppPathValues& values,
                            const CString& entryName)
 {
-    CString program;
-    if (entry.QueryString("", program) != ERROR_SUCCESS)
+    if (!values.hasProgram)
         return false;
+    CString program = values.program;
     program.MakeLower();
     program.Trim();
     if (program.GetAt(0) == '"') {
@@ -146,8 +170,8 @@ bool AppPathEntryIsMissing(CSSEngineProcess& process, const CRegistryKeyHandle& 
     // The folders of "Path" can only complete a program named without its drive or root; one
     // named by its full path is where it says.
     const bool completable = program.FindOneOf(":%") < 0 && program.GetAt(0) != '\\';
-    CString pathValue;
-    if (completable && entry.QueryString("Path", pathValue) == ERROR_SUCCESS) {
+    if (completable && values.hasPath) {
+        CString pathValue = values.pathValue;
         pathValue.MakeLower();
         bool notJudged = false;
         if (FoundInPathFolders(process, pathValue, program, notJudged) || notJudged)
@@ -342,6 +366,7 @@ int ScanAppPaths(CSSEngineProcess& process)
             continue;
         // Progress for every value with data, as the program's progress bar expects.
         CRegistryValueEnumerator values(entry.Get());
+        AppPathValues judged;
         for (DWORD v = 0; process.KeepRunning(); ++v) {
             if (values.Read(v) != ERROR_SUCCESS)
                 break;
@@ -350,8 +375,9 @@ int ScanAppPaths(CSSEngineProcess& process)
             if (status)
                 status->OnProgress(1);
             ThrottledStatusText(process, AppPathTextThreshold, entryKey, "APP");
+            judged.Take(values);
         }
-        if (process.KeepRunning() && AppPathEntryIsMissing(process, entry, name) &&
+        if (process.KeepRunning() && AppPathEntryIsMissing(process, judged, name) &&
             process.KeepRunning() && IsKeyWritable(MachineRoot, entryKey)) {
             ReportItem(process, MachinePath(entryKey), RegScanAppPaths);
             ++reported;

@@ -142,16 +142,12 @@ int CheckMenuOrderKeys(CSSEngineProcess& process)
 {
     int reported = 0;
     CAbstractStatus* status = process.Status();
-    // The candidates are the same for every entry: expanded once. When the system cannot name
-    // one of them, an entry missing from the others may live there, so nothing is judged.
+    // The candidates are the same for every entry: expanded once, when the first entry is
+    // read. When the system cannot name one of them, an entry missing from the others may live
+    // there, so nothing is judged.
     CString candidates[8];
+    bool expanded = false;
     bool allNamed = true;
-    for (int i = 0; i < 7; ++i) {
-        candidates[i] = MenuOrderCandidateTokens[i];
-        if (!ExpandFolderTokens(process, candidates[i]))
-            allNamed = false;
-    }
-    candidates[7] = candidates[5] + "\\programs";
     const CString& programFiles = candidates[0];
     const CString& commonProgramFiles = candidates[1];
 
@@ -169,6 +165,15 @@ int CheckMenuOrderKeys(CSSEngineProcess& process)
             CString entryKey = CString(key) + "\\" + name;
             if (status)
                 status->OnStatusText(entryKey, "SUI");
+            if (!expanded) {
+                for (int i = 0; i < 7; ++i) {
+                    candidates[i] = MenuOrderCandidateTokens[i];
+                    if (!ExpandFolderTokens(process, candidates[i]))
+                        allNamed = false;
+                }
+                candidates[7] = candidates[5] + "\\programs";
+                expanded = true;
+            }
             if (!allNamed || name.IsEmpty())
                 continue;
             bool present = false;

@@ -13,10 +13,11 @@ const DWORD LongestValueName = 16383;
 
 }  // namespace
 
+// The buffers start at sizes most values fit; the key's maxima are asked for only when a value
+// does not fit, which saves a registry call for every key enumerated.
 CRegistryValueEnumerator::CRegistryValueEnumerator(HKEY key)
-    : m_key(key), m_nameBuffer(256 + 1), m_data(256 + 2), m_type(REG_NONE), m_size(0)
+    : m_key(key), m_nameBuffer(256 + 1), m_data(1024 + 2), m_type(REG_NONE), m_size(0)
 {
-    GrowToKeyMaxima();
 }
 
 bool CRegistryValueEnumerator::GrowToKeyMaxima()
@@ -70,8 +71,8 @@ LONG CRegistryValueEnumerator::Read(DWORD index)
         }
         if (result != ERROR_MORE_DATA)
             return result;
-        // The value (or its name) grew since the key was asked: ask again, and at least
-        // double the data buffer in case the key's answer is no better.
+        // The value (or its name) is larger than the buffers: ask the key for its maxima, and
+        // at least double the data buffer in case the key's answer is no better.
         size_t before = m_data.size();
         GrowToKeyMaxima();
         if (m_data.size() <= before)
