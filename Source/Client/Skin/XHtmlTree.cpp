@@ -309,11 +309,22 @@ void CXHtmlTree::FreeSubtreeData(HTREEITEM item)
 {
     for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child))
         FreeSubtreeData(child);
+    FreeItemData(item);
+    ForgetItem(item);
+}
+
+bool CXHtmlTree::FreeItemData(HTREEITEM item)
+{
     XHTMLTREEDATA* d = NULL;
-    if (m_DataMap.Lookup(item, d)) {
-        m_DataMap.RemoveKey(item);
-        delete d;
-    }
+    if (!m_DataMap.Lookup(item, d))
+        return false;
+    m_DataMap.RemoveKey(item);
+    delete d;
+    return true;
+}
+
+void CXHtmlTree::ForgetItem(HTREEITEM item)
+{
     if (item == m_hHotCheckItem)
         m_hHotCheckItem = NULL;
     if (item == m_hHotLinkItem)
@@ -344,15 +355,8 @@ void CXHtmlTree::RemoveFromParent(HTREEITEM item)
     int oldParent = StateOf(p);
     p->nChildren--;
     // An item inserted past this class counts as an unchecked child.
-    if (XHTMLTREEDATA* d = GetItemDataStruct(item)) {
-        int state = StateOf(d);
-        if (d->bSeparator)
-            p->nSeparators--;
-        else if (state == CheckBoxChecked)
-            p->nCheckedChildren--;
-        else if (state == CheckBoxMixed)
-            p->nMixedChildren--;
-    }
+    if (XHTMLTREEDATA* d = GetItemDataStruct(item))
+        CountChild(p, d, -1);
     KeepCheckedInStep(p);
     UpdateStateImage(parent, p);
     PropagateUp(parent, oldParent);
@@ -387,17 +391,8 @@ BOOL CXHtmlTree::OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT*)
     if (m_bDeleting || !item)
         return FALSE;   // DeleteItem and DeleteAllItems have seen to it
     RemoveFromParent(item);
-    XHTMLTREEDATA* d = NULL;
-    if (m_DataMap.Lookup(item, d)) {
-        m_DataMap.RemoveKey(item);
-        delete d;
-        if (item == m_hHotCheckItem)
-            m_hHotCheckItem = NULL;
-        if (item == m_hHotLinkItem)
-            m_hHotLinkItem = NULL;
-        if (item == m_hToolTipItem)
-            m_hToolTipItem = NULL;
-    }
+    if (FreeItemData(item))
+        ForgetItem(item);
     return FALSE;   // the parent may want it too
 }
 
@@ -430,25 +425,12 @@ BOOL CXHtmlTree::SetItemValue(HTREEITEM item, XHtmlTreeValue field, DWORD value)
         HTREEITEM parent = GetParentItem(item);
         XHTMLTREEDATA* p = GetItemDataStruct(parent);
         int oldParent = p ? StateOf(p) : CheckBoxNone;
-        if (p) {
-            // Take the item's part out of its parent's counts, then put its new part in.
-            int state = StateOf(d);
-            if (d->bSeparator)
-                p->nSeparators--;
-            else if (state == CheckBoxChecked)
-                p->nCheckedChildren--;
-            else if (state == CheckBoxMixed)
-                p->nMixedChildren--;
-        }
+        // Take the item's part out of its parent's counts, then put its new part in.
+        if (p)
+            CountChild(p, d, -1);
         d->bSeparator = separator;
         if (p) {
-            int state = StateOf(d);
-            if (d->bSeparator)
-                p->nSeparators++;
-            else if (state == CheckBoxChecked)
-                p->nCheckedChildren++;
-            else if (state == CheckBoxMixed)
-                p->nMixedChildren++;
+            CountChild(p, d, 1);
             KeepCheckedInStep(p);
             UpdateStateImage(parent, p);
             PropagateUp(parent, oldParent);
@@ -577,23 +559,24 @@ void CXHtmlTree::PropagateUp(HTREEITEM item, int oldState)
     }
 }
 
+void CXHtmlTree::CountChild(XHTMLTREEDATA* parent, const XHTMLTREEDATA* child, int delta) const
+{
+    int state = StateOf(child);
+    if (child->bSeparator)
+        parent->nSeparators += delta;
+    else if (state == CheckBoxChecked)
+        parent->nCheckedChildren += delta;
+    else if (state == CheckBoxMixed)
+        parent->nMixedChildren += delta;
+}
+
 void CXHtmlTree::RecountChildren(HTREEITEM item, XHTMLTREEDATA* d)
 {
     d->nChildren = d->nCheckedChildren = d->nMixedChildren = d->nSeparators = 0;
     for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child)) {
         d->nChildren++;
-        XHTMLTREEDATA* c = GetItemDataStruct(child);
-        if (!c)
-            continue;
-        if (c->bSeparator) {
-            d->nSeparators++;
-            continue;
-        }
-        int state = StateOf(c);
-        if (state == CheckBoxChecked)
-            d->nCheckedChildren++;
-        else if (state == CheckBoxMixed)
-            d->nMixedChildren++;
+        if (XHTMLTREEDATA* c = GetItemDataStruct(child))
+            CountChild(d, c, 1);
     }
     KeepCheckedInStep(d);
 }

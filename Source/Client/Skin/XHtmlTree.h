@@ -195,6 +195,9 @@ private:
     // up while states keep changing.
     void PropagateUp(HTREEITEM item, int oldState);
     void SetDescendants(HTREEITEM item, bool check);
+    // Adds (delta 1) or takes out (delta -1) child's part of parent's counts: a separator, a
+    // checked or a mixed child; nChildren is the caller's.
+    void CountChild(XHTMLTREEDATA* parent, const XHTMLTREEDATA* child, int delta) const;
     void RecountChildren(HTREEITEM item, XHTMLTREEDATA* d);
     void RecountAll(HTREEITEM parent);
     void KeepCheckedInStep(XHTMLTREEDATA* d);
@@ -203,6 +206,10 @@ private:
     // Takes item's part out of its parent's counts (before the item goes).
     void RemoveFromParent(HTREEITEM item);
     void FreeSubtreeData(HTREEITEM item);
+    // Deletes item's record; false when it had none.
+    bool FreeItemData(HTREEITEM item);
+    // Clears the hot and tooltip items that are this item.
+    void ForgetItem(HTREEITEM item);
     void FreeAllData();
     void ResetColours();
     void ConvertCheckBoxStyle();
