@@ -9,6 +9,30 @@
 // How long Stop waits for the animation thread.
 static const DWORD StopWaitMs = 5000;
 
+// Deletes a memory DC and the bitmap selected into it (the old bitmap goes back in first), and
+// clears the three handles.
+static void DeleteMemoryDC(HDC& dc, HBITMAP& bitmap, HBITMAP& oldBitmap)
+{
+    if (dc) {
+        SelectObject(dc, oldBitmap);
+        DeleteDC(dc);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    dc = NULL;
+    bitmap = oldBitmap = NULL;
+}
+
+// Draws the whole picture stretched into the rectangle at left, top.
+static void RenderPicture(IPicture* picture, HDC dc, int left, int top, int width, int height)
+{
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    picture->get_Width(&hmWidth);
+    picture->get_Height(&hmHeight);
+    picture->Render(dc, left, top, width, height, 0, hmHeight, hmWidth, -hmHeight, NULL);
+}
+
 // The picture as shown, the frames that make it and the animation's flags: everything the
 // animation thread reads or draws into. The control holds one reference, a running thread
 // another; the last to let go deletes it, so a thread that outlives a timed-out stop never
@@ -42,30 +66,13 @@ public:
                 f.picture->Release();
         m_frames.clear();
         DeleteSaved();
-        if (m_memDC) {
-            SelectObject(m_memDC, m_oldBitmap);
-            DeleteDC(m_memDC);
-        }
-        if (m_memBitmap)
-            DeleteObject(m_memBitmap);
-        m_memDC = NULL;
-        m_memBitmap = m_oldBitmap = NULL;
+        DeleteMemoryDC(m_memDC, m_memBitmap, m_oldBitmap);
         m_prepared = FALSE;
         m_current = 0;
         m_background = RGB(255, 255, 255);
     }
 
-    void DeleteSaved()
-    {
-        if (m_saveDC) {
-            SelectObject(m_saveDC, m_oldSaveBitmap);
-            DeleteDC(m_saveDC);
-        }
-        if (m_saveBitmap)
-            DeleteObject(m_saveBitmap);
-        m_saveDC = NULL;
-        m_saveBitmap = m_oldSaveBitmap = NULL;
-    }
+    void DeleteSaved() { DeleteMemoryDC(m_saveDC, m_saveBitmap, m_oldSaveBitmap); }
 
     void FillRectangle(int left, int top, int width, int height)
     {
@@ -102,16 +109,6 @@ public:
             RestoreArea(f);
     }
 
-    void RenderFrame(const PictureFrame& f)
-    {
-        OLE_XSIZE_HIMETRIC hmWidth = 0;
-        OLE_YSIZE_HIMETRIC hmHeight = 0;
-        f.picture->get_Width(&hmWidth);
-        f.picture->get_Height(&hmHeight);
-        f.picture->Render(m_memDC, f.left, f.top, f.width, f.height, 0, hmHeight, hmWidth,
-                          -hmHeight, NULL);
-    }
-
     bool StopRequested() const { return m_stopRequested != 0; }
 
     // The animation thread's loop, from the current frame until a stop is requested.
@@ -121,17 +118,13 @@ public:
         if (!m_frames.empty()) {
             if (m_current >= m_frames.size())
                 m_current = 0;
-            const PictureFrame& first = m_frames[m_current];
-            if (first.disposal == 2)
-                FillRectangle(first.left, first.top, first.width, first.height);
-            else if (first.disposal == 3)
-                RestoreArea(first);
+            Dispose(m_frames[m_current]);
             while (!StopRequested()) {
                 const PictureFrame& f = m_frames[m_current];
                 if (f.picture) {
                     if (f.disposal == 3)
                         SaveArea(f);
-                    RenderFrame(f);
+                    RenderPicture(f.picture, m_memDC, f.left, f.top, f.width, f.height);
                     InvalidateRect(m_window, NULL, FALSE);
                 }
                 if (StopRequested())
@@ -407,12 +400,7 @@ BOOL CPictureEx::Draw()
     }
     if (!m_pPicture)
         return FALSE;
-    OLE_XSIZE_HIMETRIC hmWidth = 0;
-    OLE_YSIZE_HIMETRIC hmHeight = 0;
-    m_pPicture->get_Width(&hmWidth);
-    m_pPicture->get_Height(&hmHeight);
-    m_pPicture->Render(canvas->m_memDC, 0, 0, m_nWidth, m_nHeight, 0, hmHeight, hmWidth,
-                       -hmHeight, NULL);
+    RenderPicture(m_pPicture, canvas->m_memDC, 0, 0, m_nWidth, m_nHeight);
     ::InvalidateRect(m_hWnd, NULL, FALSE);
     return TRUE;
 }
