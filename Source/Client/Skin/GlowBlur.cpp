@@ -36,6 +36,26 @@ void AddTap(float sum[4], uint32_t pixel, float weight)
         sum[ch] += float((pixel >> (8 * ch)) & 0xFF) * weight;
 }
 
+// One pixel of a pass along a line of count pixels, step apart: the kernel's taps that fall on
+// the line, weighted, and divided by the weights they carry.
+uint32_t BlurAt(const uint32_t* line, size_t step, int count, int at, const std::vector<float>& k,
+                int radius)
+{
+    float sum[4] = {0, 0, 0, 0};
+    float weights = 0;
+    for (int t = -radius; t <= radius; ++t) {
+        int i = at + t;
+        if (i < 0)
+            continue;
+        if (i >= count)
+            break;
+        float wt = k[size_t(t + radius)];
+        AddTap(sum, line[size_t(i) * step], wt);
+        weights += wt;
+    }
+    return Weighted(sum, weights);
+}
+
 }  // namespace
 
 std::vector<float> BuildGlowKernel(int radius)
@@ -58,37 +78,11 @@ void BlurGlow(const uint32_t* src, uint32_t* dst, int w, int h, int radius)
     std::vector<float> k = BuildGlowKernel(radius);
     for (int y = 0; y < h; ++y) {
         const uint32_t* row = src + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            float weights = 0;
-            for (int t = -radius; t <= radius; ++t) {
-                int xx = x + t;
-                if (xx < 0)
-                    continue;
-                if (xx >= w)
-                    break;
-                float wt = k[size_t(t + radius)];
-                AddTap(sum, row[xx], wt);
-                weights += wt;
-            }
-            dst[size_t(y) * size_t(w) + size_t(x)] = Weighted(sum, weights);
-        }
+        for (int x = 0; x < w; ++x)
+            dst[size_t(y) * size_t(w) + size_t(x)] = BlurAt(row, 1, w, x, k, radius);
     }
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y) {
-            float sum[4] = {0, 0, 0, 0};
-            float weights = 0;
-            for (int t = -radius; t <= radius; ++t) {
-                int yy = y + t;
-                if (yy < 0)
-                    continue;
-                if (yy >= h)
-                    break;
-                float wt = k[size_t(t + radius)];
-                AddTap(sum, dst[size_t(yy) * size_t(w) + size_t(x)], wt);
-                weights += wt;
-            }
-            dst[size_t(y) * size_t(w) + size_t(x)] = Weighted(sum, weights);
-        }
-    }
+    // The vertical pass works in place: the rows above y are already blurred when y is.
+    for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y)
+            dst[size_t(y) * size_t(w) + size_t(x)] = BlurAt(dst + x, size_t(w), h, y, k, radius);
 }
