@@ -91,6 +91,21 @@ BOOL ReflectTo(HWND hWndChild, HWND hWndSelf, UINT message, WPARAM wParam, LPARA
 
 bool IsCtlColorMessage(UINT m) { return m >= WM_CTLCOLORMSGBOX && m <= WM_CTLCOLORSTATIC; }
 
+// ModifyStyle and ModifyStyleEx on the window long at index (GWL_STYLE or GWL_EXSTYLE): FALSE
+// when nothing changes; nFlags (SWP_FRAMECHANGED, say) go to SetWindowPos when given.
+BOOL ModifyStyleBits(HWND hWnd, int index, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    DWORD style = DWORD(::GetWindowLongA(hWnd, index));
+    DWORD changed = (style & ~dwRemove) | dwAdd;
+    if (changed == style)
+        return FALSE;
+    ::SetWindowLongA(hWnd, index, LONG(changed));
+    if (nFlags)
+        ::SetWindowPos(hWnd, NULL, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+    return TRUE;
+}
+
 }  // namespace
 
 // --- window procedure and creation hook ----------------------------------------------------------
@@ -566,28 +581,12 @@ void CWnd::CalcWindowRect(RECT* pClientRect, UINT nAdjustType)
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
 {
-    DWORD style = GetStyle();
-    DWORD changed = (style & ~dwRemove) | dwAdd;
-    if (changed == style)
-        return FALSE;
-    ::SetWindowLongA(m_hWnd, GWL_STYLE, LONG(changed));
-    if (nFlags)
-        ::SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
-    return TRUE;
+    return ModifyStyleBits(m_hWnd, GWL_STYLE, dwRemove, dwAdd, nFlags);
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
 {
-    DWORD style = GetExStyle();
-    DWORD changed = (style & ~dwRemove) | dwAdd;
-    if (changed == style)
-        return FALSE;
-    ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, LONG(changed));
-    if (nFlags)
-        ::SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
-    return TRUE;
+    return ModifyStyleBits(m_hWnd, GWL_EXSTYLE, dwRemove, dwAdd, nFlags);
 }
 
 void CWnd::ClientToScreen(RECT* rc) const { ::MapWindowPoints(m_hWnd, NULL, reinterpret_cast<POINT*>(rc), 2); }
