@@ -10,6 +10,14 @@ namespace {
 
 const int TrayWindowSize = 10;
 
+// The first popup of the menu resource id, loaded into menu; NULL when either is missing.
+CMenu* LoadTrayPopup(CMenu& menu, UINT id)
+{
+    if (!menu.LoadMenu(LOWORD(id)))
+        return NULL;
+    return menu.GetSubMenu(0);
+}
+
 }  // namespace
 
 CSystemTray::CSystemTray()
@@ -77,9 +85,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM event)
 
     if (LOWORD(event) == WM_RBUTTONUP) {
         CMenu menu;
-        if (!menu.LoadMenu(LOWORD(m_tnd.uID)))
-            return 0;
-        CMenu* popup = menu.GetSubMenu(0);
+        CMenu* popup = LoadTrayPopup(menu, m_tnd.uID);
         if (!popup)
             return 0;
         popup->SetDefaultItem(m_DefaultMenuItemID, m_DefaultMenuItemByPos);
@@ -95,9 +101,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM id, LPARAM event)
         UINT command;
         if (m_DefaultMenuItemByPos) {
             CMenu menu;
-            if (!menu.LoadMenu(LOWORD(m_tnd.uID)))
-                return 0;
-            CMenu* popup = menu.GetSubMenu(0);
+            CMenu* popup = LoadTrayPopup(menu, m_tnd.uID);
             if (!popup)
                 return 0;
             command = popup->GetMenuItemID(static_cast<int>(m_DefaultMenuItemID));
