@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "Client/Skin/MessagePump.h"
 #include "Framework/CWinApp.h"
 #include "Framework/CWnd.h"
 
@@ -31,19 +32,6 @@ private:
     CWinApp m_app;
     CWnd m_main;
 };
-
-inline void PumpMessages(DWORD ms)
-{
-    DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (int(end - GetTickCount()) > 0);
-}
 
 // Visible top-level windows of a thread, in z-order from the top. Taken from one EnumWindows
 // snapshot: a walk with GetWindow(GW_HWNDNEXT) breaks off when a window of another program on

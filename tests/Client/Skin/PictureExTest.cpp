@@ -10,6 +10,7 @@
 
 #include "Client/Resources/ControlResources.h"
 #include "Client/Skin/GifFixture.h"
+#include "Client/Skin/MessagePump.h"
 #include "Client/Skin/PictureEx.h"
 
 namespace {
@@ -47,26 +48,13 @@ std::vector<DWORD> NewThreads(const std::vector<DWORD>& before)
 
 std::vector<DWORD> OwnThreads() { return NewThreads({}); }
 
-void Pump(DWORD ms)
-{
-    DWORD end = GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (int(end - GetTickCount()) > 0);
-}
-
 // Waits (pumping) until cond() holds or ms pass; returns cond().
 template <class COND>
 bool WaitFor(COND cond, DWORD ms)
 {
     DWORD end = GetTickCount() + ms;
     while (!cond() && int(end - GetTickCount()) > 0)
-        Pump(10);
+        PumpMessages(10);
     return cond();
 }
 
@@ -159,7 +147,7 @@ TEST_F(PictureExTest, AnimationAdvancesOnTheFrameDelaysAndStopsOnAShownFrame)
     int steps = 0, last = m_picture.GetCurrentFrame();
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000 && steps < 4) {
-        Pump(5);
+        PumpMessages(5);
         int now = m_picture.GetCurrentFrame();
         steps += (now - last + 3) % 3;
         last = now;
@@ -183,7 +171,7 @@ TEST_F(PictureExTest, StopDuringALongDelayReturnsAtOnceAndRestartPlaysAgain)
     m_picture.Draw();
     DWORD first = m_picture.GetAnimationThreadId();
     ASSERT_TRUE(WaitFor([&] { return m_picture.IsAnimating() != FALSE; }, 5000));
-    Pump(100);
+    PumpMessages(100);
     DWORD t0 = GetTickCount();
     m_picture.Stop();
     DWORD took = GetTickCount() - t0;
@@ -239,7 +227,7 @@ TEST_F(PictureExTest, TimedOutStopFreesNothingTheThreadUses)
     m_picture.Draw();
     DWORD id = m_picture.GetAnimationThreadId();
     ASSERT_TRUE(WaitFor([&] { return m_picture.IsAnimating() != FALSE; }, 5000));
-    Pump(150);
+    PumpMessages(150);
     HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, id);
     ASSERT_TRUE(thread != NULL);
     ASSERT_NE(DWORD(-1), SuspendThread(thread));
