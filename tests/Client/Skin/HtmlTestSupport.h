@@ -1,9 +1,11 @@
 // Helpers of the HTML label and tree tests: a visible host window that records the tree's
-// registered messages, pixel capture of a window's client area, a message pump with the
-// framework's pre-translation, and recorders in place of the link launch calls.
+// registered messages, pixel capture of a window's client area, text widths, a message pump with
+// the framework's pre-translation, and recorders in place of the link launch calls.
 #pragma once
 
 #include <windows.h>
+
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -72,6 +74,18 @@ inline int CountNear(const DibCanvas& canvas, const RECT& rc, DWORD rgb, int tol
         for (int x = rc.left; x < rc.right; ++x)
             n += Near(canvas.Pixel(x, y), rgb, tolerance);
     return n;
+}
+
+// Width of text in the font lf describes, measured on dc.
+inline int TextWidth(HDC dc, const char* text, const LOGFONTA& lf)
+{
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    return int(size.cx);
 }
 
 inline DWORD ToRgb(COLORREF c) { return (DWORD(GetRValue(c)) << 16) | (DWORD(GetGValue(c)) << 8) | GetBValue(c); }

@@ -184,16 +184,7 @@ protected:
         lstrcpyA(lf.lfFaceName, "Tahoma");
         return lf;
     }
-    int Extent(const char* text, const LOGFONTA& lf)
-    {
-        HFONT font = CreateFontIndirectA(&lf);
-        HGDIOBJ old = SelectObject(m_dc, font);
-        SIZE size = {};
-        GetTextExtentPoint32A(m_dc, text, int(strlen(text)), &size);
-        SelectObject(m_dc, old);
-        DeleteObject(font);
-        return size.cx;
-    }
+    int Extent(const char* text, const LOGFONTA& lf) { return TextWidth(m_dc, text, lf); }
     void Prepare(HtmlDrawParams& p, int left = 10)
     {
         p.bUseLogFont = TRUE;

@@ -430,14 +430,9 @@ TEST_F(HtmlTreeTest, LabelsAreDrawnAsHtml)
         f.lfHeight -= heightChange;
         f.lfWeight = weight;
         HDC dc = GetDC(m_tree.m_hWnd);
-        HFONT font = CreateFontIndirectA(&f);
-        HGDIOBJ old = SelectObject(dc, font);
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
-        SelectObject(dc, old);
-        DeleteObject(font);
+        int width = TextWidth(dc, text, f);
         ReleaseDC(m_tree.m_hWnd, dc);
-        return int(size.cx);
+        return width;
     };
 
     // The file's label: green size text, as wide as its plain text in the larger font, and
