@@ -38,6 +38,25 @@ void DeleteSettings()
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Velmora");
 }
 
+// The three switches as the 32-bit view stores them.
+void ExpectStoredSwitches(DWORD firstRun, DWORD softwareUpdate, DWORD autoRegBackup)
+{
+    const struct {
+        const char* name;
+        DWORD expected;
+    } switches[] = {
+        {SettingFirstRun, firstRun},
+        {SettingSoftwareUpdate, softwareUpdate},
+        {SettingAutoRegBackup, autoRegBackup},
+    };
+    for (const auto& s : switches) {
+        SCOPED_TRACE(s.name);
+        DWORD value = 99;
+        EXPECT_TRUE(ReadDword(s.name, value));
+        EXPECT_EQ(value, s.expected);
+    }
+}
+
 bool KeyExists(const char* path, REGSAM view)
 {
     HKEY key = NULL;
@@ -58,13 +77,7 @@ TEST(ProgramSettings, FirstStartWritesTheDefaultsInThe32BitView)
     EXPECT_EQ(settings.SoftwareUpdate, 1);
     EXPECT_EQ(settings.AutoRegBackup, 1);
 
-    DWORD value = 99;
-    EXPECT_TRUE(ReadDword(SettingFirstRun, value));
-    EXPECT_EQ(value, 0u);
-    EXPECT_TRUE(ReadDword(SettingSoftwareUpdate, value));
-    EXPECT_EQ(value, 1u);
-    EXPECT_TRUE(ReadDword(SettingAutoRegBackup, value));
-    EXPECT_EQ(value, 1u);
+    ExpectStoredSwitches(0, 1, 1);
 
     char path[MAX_PATH] = {};
     DWORD size = sizeof path, type = 0;
@@ -122,13 +135,7 @@ TEST(ProgramSettings, SaveWritesTheSwitches)
     settings.SoftwareUpdate = 0;
     settings.AutoRegBackup = 1;
     SaveProgramSettings(settings);
-    DWORD value = 99;
-    EXPECT_TRUE(ReadDword(SettingFirstRun, value));
-    EXPECT_EQ(value, 0u);
-    EXPECT_TRUE(ReadDword(SettingSoftwareUpdate, value));
-    EXPECT_EQ(value, 0u);
-    EXPECT_TRUE(ReadDword(SettingAutoRegBackup, value));
-    EXPECT_EQ(value, 1u);
+    ExpectStoredSwitches(0, 0, 1);
 
     SettingsRecord loaded;
     LoadProgramSettings(loaded);
