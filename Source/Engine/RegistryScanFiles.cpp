@@ -6,6 +6,7 @@
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
+#include "Engine/RegistrySubKeyWalk.h"
 #include "Engine/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
@@ -188,26 +189,16 @@ bool AppPathEntryIsMissing(CSSEngineProcess& process, const AppPathValues& value
 
 int CheckHelpClassServers(CSSEngineProcess& process)
 {
-    CRegistryKeyHandle classes;
-    if (classes.Open(HKEY_LOCAL_MACHINE, HelpClassesKey, KEY_READ) != ERROR_SUCCESS)
+    CRegistrySubKeyWalk classes(HKEY_LOCAL_MACHINE, HelpClassesKey, "InprocServer32");
+    if (classes.Open() != ERROR_SUCCESS)
         return 0;
     CAbstractStatus* status = process.Status();
     if (status)
         status->OnProgress(1);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        CString cls;
-        LONG result = ReadSubKeyName(classes.Get(), index, cls);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        CString classKey = CString(HelpClassesKey) + "\\" + cls;
-        CString serverKey = classKey + "\\InprocServer32";
-        CRegistryKeyHandle server;
-        if (server.Open(HKEY_LOCAL_MACHINE, serverKey, KEY_READ) != ERROR_SUCCESS)
-            continue;
-        CRegistryValueEnumerator values(server.Get());
+    while (classes.Next(process)) {
+        const CString& classKey = classes.EntryPath();
+        CRegistryValueEnumerator values(classes.Key());
         bool classReported = false;
         for (DWORD v = 0; process.KeepRunning(); ++v) {
             if (values.Read(v) != ERROR_SUCCESS)
@@ -230,7 +221,7 @@ int CheckHelpClassServers(CSSEngineProcess& process)
                 ++reported;
             }
             if (status)
-                status->OnStatusText(serverKey, "HLP");
+                status->OnStatusText(classes.OpenedPath(), "HLP");
         }
     }
     return reported;
@@ -346,26 +337,17 @@ int ScanSharedDlls(CSSEngineProcess& process)
 
 int ScanAppPaths(CSSEngineProcess& process)
 {
-    CRegistryKeyHandle appPaths;
-    if (appPaths.Open(HKEY_LOCAL_MACHINE, AppPathsKey, KEY_READ) != ERROR_SUCCESS)
+    CRegistrySubKeyWalk entries(HKEY_LOCAL_MACHINE, AppPathsKey);
+    if (entries.Open() != ERROR_SUCCESS)
         return 0;
     CAbstractStatus* status = process.Status();
     if (status)
         status->OnProgress(1);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        CString name;
-        LONG result = ReadSubKeyName(appPaths.Get(), index, name);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        CString entryKey = CString(AppPathsKey) + "\\" + name;
-        CRegistryKeyHandle entry;
-        if (entry.Open(HKEY_LOCAL_MACHINE, entryKey, KEY_READ) != ERROR_SUCCESS)
-            continue;
+    while (entries.Next(process)) {
+        const CString& entryKey = entries.EntryPath();
         // Progress for every value with data, as the program's progress bar expects.
-        CRegistryValueEnumerator values(entry.Get());
+        CRegistryValueEnumerator values(entries.Key());
         AppPathValues judged;
         for (DWORD v = 0; process.KeepRunning(); ++v) {
             if (values.Read(v) != ERROR_SUCCESS)
@@ -377,7 +359,7 @@ int ScanAppPaths(CSSEngineProcess& process)
             ThrottledStatusText(process, AppPathTextThreshold, entryKey, "APP");
             judged.Take(values);
         }
-        if (process.KeepRunning() && AppPathEntryIsMissing(process, judged, name) &&
+        if (process.KeepRunning() && AppPathEntryIsMissing(process, judged, entries.Name()) &&
             process.KeepRunning() && IsKeyWritable(MachineRoot, entryKey)) {
             ReportItem(process, MachinePath(entryKey), RegScanAppPaths);
             ++reported;

@@ -8,6 +8,7 @@
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
+#include "Engine/RegistrySubKeyWalk.h"
 #include "Engine/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
@@ -236,25 +237,14 @@ int CheckUninstallRecord(CSSEngineProcess& process, HKEY record, const CString& 
 
 int CheckUninstallRecords(CSSEngineProcess& process)
 {
-    CRegistryKeyHandle uninstall;
-    if (uninstall.Open(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ) != ERROR_SUCCESS)
+    CRegistrySubKeyWalk records(HKEY_LOCAL_MACHINE, UninstallKey);
+    if (records.Open() != ERROR_SUCCESS)
         return 0;
     int reported = 0;
     if (process.Status())
         process.Status()->OnProgress(1);
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        CString name;
-        LONG result = ReadSubKeyName(uninstall.Get(), index, name);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        CString recordKey = CString(UninstallKey) + "\\" + name;
-        CRegistryKeyHandle record;
-        if (record.Open(HKEY_LOCAL_MACHINE, recordKey, KEY_READ) != ERROR_SUCCESS)
-            continue;
-        reported += CheckUninstallRecord(process, record.Get(), recordKey);
-    }
+    while (records.Next(process))
+        reported += CheckUninstallRecord(process, records.Key(), records.EntryPath());
     return reported;
 }
 
