@@ -9,26 +9,6 @@
 
 namespace {
 
-CAbstractSSEngineInterface* Engine()
-{
-    CAbstractSSEngineInterface* engine = EngineLibrary::Get().Engine();
-    EXPECT_NE(engine, nullptr) << "Tarnex.dll or its Start export could not be loaded";
-    return engine;
-}
-
-// A process object owned by the test, returned to the engine at the end.
-struct ProcessHolder {
-    ProcessHolder() : process(Engine()->NewProcess()) {}
-    ~ProcessHolder()
-    {
-        for (int i = 0; i < 5000 && process && process->GetThreadHandle(); ++i)
-            Sleep(1);
-        Engine()->DeleteProcess(process);
-    }
-    CAbstractProcess* operator->() const { return process; }
-    CAbstractProcess* process;
-};
-
 std::vector<std::string> Describe(const std::vector<StatusCall>& calls)
 {
     std::vector<std::string> out;
@@ -43,6 +23,31 @@ std::string StatusText(const char* text, const char* stage)
 }
 std::string Progress(int code) { return StatusCall{"OnProgress", "", "", code, 0, 0, 0}.Describe(); }
 std::string Finished(int code) { return StatusCall{"OnTaskFinished", "", "", code, 0, 0, 0}.Describe(); }
+
+// A status-ping task on `status` is held in its progress call: `inTask` is set once the worker is
+// there, and the worker goes on when `release` is set (at the latest when this ends).
+struct HeldPingTask {
+    explicit HeldPingTask(RecordingStatus& status)
+        : inTask(CreateEventA(nullptr, TRUE, FALSE, nullptr)), release(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        status.onProgress = [this](int) {
+            SetEvent(inTask);
+            WaitForSingleObject(release, 10000);
+        };
+        status.ExpectFinal(TaskStatusPing);
+    }
+    ~HeldPingTask()
+    {
+        SetEvent(release);
+        CloseHandle(inTask);
+        CloseHandle(release);
+    }
+    HeldPingTask(const HeldPingTask&) = delete;
+    HeldPingTask& operator=(const HeldPingTask&) = delete;
+
+    HANDLE inTask;
+    HANDLE release;
+};
 
 }  // namespace
 
@@ -132,10 +137,10 @@ TEST(EngineTasks, EndSequencesAreExactAndOnTheWorkerThread)
     };
     for (const EndSequenceCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ProcessHolder process;
-        RecordingStatus status(process.process);
+        EngineProcess process;
+        RecordingStatus status(process.Get());
         status.ExpectFinal(c.taskType);
-        ASSERT_EQ(c.start(process.process, &status), 1);
+        ASSERT_EQ(c.start(process.Get(), &status), 1);
         // Nothing runs, and nothing is busy, until the worker is resumed.
         EXPECT_EQ(process->IsBusy(), 0);
         EXPECT_NE(process->GetThreadHandle(), nullptr);
@@ -169,8 +174,8 @@ TEST(EngineTasks, EndSequencesAreExactAndOnTheWorkerThread)
 
 TEST(EngineTasks, StartWhileAWorkerExistsIsRefusedAndKeepsTheRunningTask)
 {
-    ProcessHolder process;
-    RecordingStatus first(process.process), second(process.process);
+    EngineProcess process;
+    RecordingStatus first(process.Get()), second(process.Get());
     first.ExpectFinal(TaskStatusPing);
     ASSERT_EQ(process->StartNotifyTask(&first), 1);
     HANDLE worker = process->GetThreadHandle();
@@ -193,7 +198,7 @@ TEST(EngineTasks, StartWhileAWorkerExistsIsRefusedAndKeepsTheRunningTask)
 
 TEST(EngineTasks, MissingArgumentsAreRefusedWithoutAWorker)
 {
-    ProcessHolder process;
+    EngineProcess process;
     RecordingStatus status;
     ShortcutFolderMap folders;
     CAbstractStatus* s = &status;
@@ -231,8 +236,8 @@ TEST(EngineTasks, MissingArgumentsAreRefusedWithoutAWorker)
 
 TEST(EngineTasks, TwoProcessObjectsRunIndependently)
 {
-    ProcessHolder one, two;
-    RecordingStatus s1(one.process), s2(two.process);
+    EngineProcess one, two;
+    RecordingStatus s1(one.Get()), s2(two.Get());
     s1.ExpectFinal(TaskStatusPing);
     s2.ExpectFinal(TaskStatusPing);
     ASSERT_EQ(one->StartNotifyTask(&s1), 1);
@@ -252,8 +257,8 @@ TEST(EngineTasks, TwoProcessObjectsRunIndependently)
 // while the finished worker may still be handing over its handle, and must be accepted.
 TEST(EngineTasks, StartFromPostedFinishMessageIsAccepted)
 {
-    ProcessHolder process;
-    RecordingStatus status(process.process);
+    EngineProcess process;
+    RecordingStatus status(process.Get());
     const DWORD mainThread = GetCurrentThreadId();
     const UINT WM_TASK_DONE = WM_APP + 1;
     int insideStart = 0;
@@ -297,18 +302,12 @@ TEST(EngineTasks, StartFromPostedFinishMessageIsAccepted)
 // Hashing during a task leaves the task's busy flag alone.
 TEST(EngineTasks, StopAndHashingDuringATask)
 {
-    ProcessHolder process;
-    RecordingStatus status(process.process);
-    HANDLE inTask = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    status.onProgress = [&](int) {
-        SetEvent(inTask);
-        WaitForSingleObject(release, 10000);
-    };
-    status.ExpectFinal(TaskStatusPing);
+    EngineProcess process;
+    RecordingStatus status(process.Get());
+    HeldPingTask held(status);
     ASSERT_EQ(process->StartNotifyTask(&status), 1);
     process->ResumeTask();
-    ASSERT_EQ(WaitForSingleObject(inTask, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(held.inTask, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(process->IsBusy(), 1);
 
     CString text("abc"), digest;
@@ -323,12 +322,10 @@ TEST(EngineTasks, StopAndHashingDuringATask)
     // Hashing must not raise the flag of a stopped task again.
     EXPECT_EQ(process->HashString(&text, &digest), 1);
     EXPECT_EQ(process->IsBusy(), 0);
-    SetEvent(release);
+    SetEvent(held.release);
     ASSERT_TRUE(status.WaitFinished());
     EXPECT_EQ(status.CallsOf("OnTaskFinished").size(), 1u);
     EXPECT_EQ(status.CallsOf("OnStatusText").size(), 1u);
-    CloseHandle(inTask);
-    CloseHandle(release);
 }
 
 namespace {
@@ -344,23 +341,17 @@ DWORD WINAPI ReleaseSoon(void* event)
 // not put back to the value it had when hashing began.
 TEST(EngineTasks, TaskEndingDuringHashingLeavesTheObjectIdle)
 {
-    ProcessHolder process;
-    RecordingStatus status(process.process);
-    HANDLE inTask = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    status.onProgress = [&](int) {
-        SetEvent(inTask);
-        WaitForSingleObject(release, 10000);
-    };
-    status.ExpectFinal(TaskStatusPing);
+    EngineProcess process;
+    RecordingStatus status(process.Get());
+    HeldPingTask held(status);
     ASSERT_EQ(process->StartNotifyTask(&status), 1);
     process->ResumeTask();
-    ASSERT_EQ(WaitForSingleObject(inTask, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(held.inTask, 10000), WAIT_OBJECT_0);
     ASSERT_EQ(process->IsBusy(), 1);
 
     // The task is let go shortly after hashing of a long text has begun.
     CString text('m', 64 * 1024 * 1024), digest;
-    HANDLE releaser = CreateThread(nullptr, 0, ReleaseSoon, release, 0, nullptr);
+    HANDLE releaser = CreateThread(nullptr, 0, ReleaseSoon, held.release, 0, nullptr);
     ASSERT_NE(releaser, nullptr);
     EXPECT_EQ(process->HashString(&text, &digest), 1);
     EXPECT_EQ(digest.GetLength(), 32);
@@ -371,16 +362,14 @@ TEST(EngineTasks, TaskEndingDuringHashingLeavesTheObjectIdle)
     EXPECT_EQ(process->IsBusy(), 0);
     WaitForSingleObject(releaser, 10000);
     CloseHandle(releaser);
-    CloseHandle(inTask);
-    CloseHandle(release);
 }
 
 // TerminateCleaning acts on a junk clean only: it ends the worker without an end sequence,
 // closes the worker's handle and lets the next start in.
 TEST(EngineTasks, TerminateCleaningEndsOnlyAJunkClean)
 {
-    ProcessHolder process;
-    RecordingStatus other(process.process);
+    EngineProcess process;
+    RecordingStatus other(process.Get());
     other.ExpectFinal(TaskStatusPing);
     ASSERT_EQ(process->StartNotifyTask(&other), 1);
     HANDLE ping = process->GetThreadHandle();
@@ -391,7 +380,7 @@ TEST(EngineTasks, TerminateCleaningEndsOnlyAJunkClean)
     for (int i = 0; i < 2000 && process->GetThreadHandle(); ++i)
         Sleep(1);
 
-    RecordingStatus clean(process.process);
+    RecordingStatus clean(process.Get());
     ASSERT_EQ(process->StartJunkClean(0, &clean), 1);  // suspended: it never gets to run
     HANDLE worker = process->GetThreadHandle();
     ASSERT_NE(worker, nullptr);
@@ -407,14 +396,14 @@ TEST(EngineTasks, TerminateCleaningEndsOnlyAJunkClean)
     CloseHandle(watch);
     EXPECT_TRUE(clean.Calls().empty());
 
-    RecordingStatus next(process.process);
-    ASSERT_EQ(RunTask(process.process, next, TaskStatusPing, [&] { return process->StartNotifyTask(&next); }), 1);
+    RecordingStatus next(process.Get());
+    ASSERT_EQ(RunTask(process.Get(), next, TaskStatusPing, [&] { return process->StartNotifyTask(&next); }), 1);
     EXPECT_EQ(next.CallsOf("OnTaskFinished").size(), 1u);
 }
 
 TEST(EngineTasks, SmallSlots)
 {
-    ProcessHolder process;
+    EngineProcess process;
     CString out("unchanged");
     CString id = process->GetInvalidId(&out);
     EXPECT_STREQ(out.GetString(), "-1");
@@ -425,8 +414,8 @@ TEST(EngineTasks, SmallSlots)
     EXPECT_EQ(process->WaitOrSignal(0), 0);
     EXPECT_EQ(process->TerminateCleaning(), 1);
 
-    RecordingStatus status(process.process);
-    ASSERT_EQ(RunTask(process.process, status, TaskStatusPing, [&] { return process->StartNotifyTask(&status); }), 1);
+    RecordingStatus status(process.Get());
+    ASSERT_EQ(RunTask(process.Get(), status, TaskStatusPing, [&] { return process->StartNotifyTask(&status); }), 1);
     // The worker's event survives it: signalling then waiting returns at once.
     EXPECT_EQ(process->WaitOrSignal(0), 1);
     EXPECT_EQ(process->WaitOrSignal(1), 1);
@@ -480,10 +469,10 @@ TEST(EngineTasks, TemporaryFileProbeLeavesTheTempFolderAsItWas)
     const std::multiset<std::string> before = FolderNames(temp.folder);
     ASSERT_EQ(before.count("keep.tmp"), 1u);
     {
-        ProcessHolder process;  // the full constructor runs the probe
+        EngineProcess process;  // the full constructor runs the probe
         EXPECT_EQ(FolderNames(temp.folder), before);
-        RecordingStatus status(process.process);
-        ASSERT_EQ(RunTask(process.process, status, TaskTempFileProbe, [&] { return process->StartProbe(&status); }), 1);
+        RecordingStatus status(process.Get());
+        ASSERT_EQ(RunTask(process.Get(), status, TaskTempFileProbe, [&] { return process->StartProbe(&status); }), 1);
         EXPECT_EQ(FolderNames(temp.folder), before);
     }
 }

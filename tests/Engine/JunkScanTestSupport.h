@@ -200,26 +200,6 @@ inline std::vector<StatusCall> ProgressTexts(const std::vector<StatusCall>& call
     return out;
 }
 
-// A process object of the engine, returned to it at the end.
-class EngineProcess {
-public:
-    EngineProcess() : m_process(EngineLibrary::Get().Engine() ? EngineLibrary::Get().Engine()->NewProcess() : nullptr) {}
-    ~EngineProcess()
-    {
-        for (int i = 0; i < 5000 && m_process && m_process->GetThreadHandle(); ++i)
-            Sleep(1);
-        if (m_process)
-            EngineLibrary::Get().Engine()->DeleteProcess(m_process);
-    }
-    EngineProcess(const EngineProcess&) = delete;
-    EngineProcess& operator=(const EngineProcess&) = delete;
-    CAbstractProcess* operator->() const { return m_process; }
-    CAbstractProcess* Get() const { return m_process; }
-
-private:
-    CAbstractProcess* m_process;
-};
-
 // Runs one junk scan to its end and returns every call it made.
 inline std::vector<StatusCall> RunJunkScan(CAbstractProcess* process, DWORD mask,
                                            RecordingStatus* status = nullptr)

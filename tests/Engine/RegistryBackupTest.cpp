@@ -21,23 +21,6 @@ namespace {
 
 const std::string Sep(1, ValueSeparator);
 
-CAbstractSSEngineInterface* Engine()
-{
-    return EngineLibrary::Get().Engine();
-}
-
-struct ProcessHolder {
-    ProcessHolder() : process(Engine()->NewProcess()) {}
-    ~ProcessHolder()
-    {
-        for (int i = 0; i < 5000 && process->GetThreadHandle(); ++i)
-            Sleep(1);
-        Engine()->DeleteProcess(process);
-    }
-    CAbstractProcess* operator->() const { return process; }
-    CAbstractProcess* process;
-};
-
 // Runs one task to its end and returns the worker's exit code (-99 when it did not start).
 int RunForExitCode(CAbstractProcess* process, RecordingStatus& status, int taskType,
                    const std::function<int()>& start)
@@ -98,6 +81,33 @@ std::string ExpectedBackupFolder()
     if (GetUserNameA(user, &size))
         name += user;
     return BackupRoot() + "\\" + name;
+}
+
+// The local time now.
+FILETIME LocalTimeNow()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME time;
+    SystemTimeToFileTime(&now, &time);
+    return time;
+}
+
+// The name a backup made `seconds` after the local time `start` takes:
+// "DDMMYYYY_HHMMSS_REGBACKUP." and the extension.
+std::string BackupNameAt(const FILETIME& start, int seconds, const char* extension)
+{
+    ULARGE_INTEGER t;
+    t.LowPart = start.dwLowDateTime;
+    t.HighPart = start.dwHighDateTime;
+    t.QuadPart += ULONGLONG(seconds) * 10000000ULL;
+    FILETIME f{t.LowPart, t.HighPart};
+    SYSTEMTIME st;
+    FileTimeToSystemTime(&f, &st);
+    char name[64];
+    snprintf(name, sizeof(name), "%02d%02d%04d_%02d%02d%02d_REGBACKUP.%s", st.wDay, st.wMonth, st.wYear,
+             st.wHour, st.wMinute, st.wSecond, extension);
+    return name;
 }
 
 std::set<std::string> FilesIn(const std::string& folder)
@@ -288,9 +298,9 @@ TEST(RegistryBackup, RepairThenRestoreGivesBackEveryKeyAndValue)
     store.textValues[user.Full("LowValued")] = 1;  // a low category is repaired only with a value
 
     NewBackups backups;
-    ProcessHolder process;
+    EngineProcess process;
     RecordingStatus status;
-    EXPECT_EQ(RunRepair(process.process, status, &store, 1), 0);
+    EXPECT_EQ(RunRepair(process.Get(), status, &store, 1), 0);
     const std::vector<std::string> texts = StatusTexts(status);
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ(texts[0], "Creating registry backup");
@@ -380,11 +390,11 @@ TEST(RegistryBackup, BackupFileIsExactlyTheDocumentFormatInItsFolder)
         if (c.withItem)
             store.AddItem(fixture.Full("K").c_str(), 0x1, 0, 0);
         NewBackups backups;
-        ProcessHolder process;
+        EngineProcess process;
         RecordingStatus status;
         SYSTEMTIME before, after;
         GetLocalTime(&before);
-        EXPECT_EQ(RunRepair(process.process, status, &store, 1), 0);
+        EXPECT_EQ(RunRepair(process.Get(), status, &store, 1), 0);
         GetLocalTime(&after);
         EXPECT_EQ(StatusTexts(status),
                   (std::vector<std::string>{"Creating registry backup", "Repairing registry item(s)", ""}));
@@ -495,29 +505,16 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
         } undo{c.repair, blockers};
         c.sabotage(fixture);
         const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
-        ProcessHolder process;
+        EngineProcess process;
         RecordingStatus status;
         const bool heldByFile = std::string(c.label) == "temporary name held by a file";
         if (std::string(c.label) == "backup file cannot be created" || heldByFile) {
             CreateDirectoryA(root.c_str(), nullptr);
             CreateDirectoryA(folderPath.c_str(), nullptr);
             // Every name the task could take in the next seconds is held by a folder.
-            SYSTEMTIME now;
-            GetLocalTime(&now);
-            FILETIME ft;
-            SystemTimeToFileTime(&now, &ft);
+            const FILETIME now = LocalTimeNow();
             for (int s = 0; s < 8; ++s) {
-                ULARGE_INTEGER t;
-                t.LowPart = ft.dwLowDateTime;
-                t.HighPart = ft.dwHighDateTime;
-                t.QuadPart += ULONGLONG(s) * 10000000ULL;
-                FILETIME f{t.LowPart, t.HighPart};
-                SYSTEMTIME st;
-                FileTimeToSystemTime(&f, &st);
-                char name[64];
-                snprintf(name, sizeof(name), "%02d%02d%04d_%02d%02d%02d_REGBACKUP.tmp", st.wDay, st.wMonth,
-                         st.wYear, st.wHour, st.wMinute, st.wSecond);
-                blockers.push_back(folderPath + "\\" + name);
+                blockers.push_back(folderPath + "\\" + BackupNameAt(now, s, "tmp"));
                 if (heldByFile)
                     WriteWholeFile(blockers.back(), "another backup");
                 else
@@ -531,7 +528,7 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
                 process->Stop(1);
             };
         NewBackups backups;
-        EXPECT_EQ(RunRepair(process.process, status, &store, 1), -1);
+        EXPECT_EQ(RunRepair(process.Get(), status, &store, 1), -1);
         const std::vector<std::string> texts = StatusTexts(status);
         ASSERT_EQ(texts.size(), 3u);
         EXPECT_EQ(texts[0], "Creating registry backup");
@@ -564,30 +561,18 @@ TEST(RegistryBackup, BackupsOfTheSameSecondAreBothKept)
     CreateDirectoryA(BackupRoot().c_str(), nullptr);
     CreateDirectoryA(backups.Folder().c_str(), nullptr);
     // Backups already made this second and the next.
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME start;
-    SystemTimeToFileTime(&now, &start);
+    const FILETIME start = LocalTimeNow();
     std::map<std::string, std::string> earlier;
     for (int s = 0; s < 2; ++s) {
-        ULARGE_INTEGER t;
-        t.LowPart = start.dwLowDateTime;
-        t.HighPart = start.dwHighDateTime;
-        t.QuadPart += ULONGLONG(s) * 10000000ULL;
-        FILETIME f{t.LowPart, t.HighPart};
-        SYSTEMTIME st;
-        FileTimeToSystemTime(&f, &st);
-        char name[64];
-        snprintf(name, sizeof(name), "%02d%02d%04d_%02d%02d%02d_REGBACKUP.rbk", st.wDay, st.wMonth, st.wYear,
-                 st.wHour, st.wMinute, st.wSecond);
+        const std::string name = BackupNameAt(start, s, "rbk");
         earlier[name] = "earlier backup " + std::to_string(s);
         ASSERT_TRUE(WriteWholeFile(backups.Path(name), earlier[name]));
     }
     TestStore store(folder.Path());
     store.AddItem(fixture.Full("A").c_str(), 0x4000, 0, 0);
-    ProcessHolder process;
+    EngineProcess process;
     RecordingStatus status;
-    EXPECT_EQ(RunRepair(process.process, status, &store, 1), 0);
+    EXPECT_EQ(RunRepair(process.Get(), status, &store, 1), 0);
     EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, fixture.Sub("A")));
     std::vector<std::string> made;
     for (const std::string& file : backups.Files()) {
@@ -673,7 +658,7 @@ TEST(RegistryBackup, MalformedDocumentsChangeNothing)
             EXPECT_EQ(text, c.message);
     }
 
-    ProcessHolder process;
+    EngineProcess process;
     MessageBoxWatcher boxes;
     for (const auto& c : cases) {
         if (std::string(c.label) != "unknown type" && std::string(c.label) != "leading blank")
@@ -701,12 +686,12 @@ TEST(RegistryBackup, RestoreTaskReadsTheFileOnTheWorker)
 {
     FixtureKey fixture("restore");
     TempFolder folder("restore");
-    ProcessHolder process;
+    EngineProcess process;
     MessageBoxWatcher boxes;
 
     // A path that does not exist: -1, the registry untouched, the usual end sequence.
     RecordingStatus missing;
-    EXPECT_EQ(RunForExitCode(process.process, missing, TaskRegistryRestore,
+    EXPECT_EQ(RunForExitCode(process.Get(), missing, TaskRegistryRestore,
                              [&] { return process->StartRegistryRestore(folder.File("missing.rbk").c_str(), &missing); }),
               -1);
     EXPECT_EQ(StatusTexts(missing), (std::vector<std::string>{""}));
@@ -726,7 +711,7 @@ TEST(RegistryBackup, RestoreTaskReadsTheFileOnTheWorker)
     ASSERT_EQ(CRegistryManager::DeleteKeyTree(fixture.Full("R").c_str()), 1);
 
     RecordingStatus status;
-    EXPECT_EQ(RunForExitCode(process.process, status, TaskRegistryRestore,
+    EXPECT_EQ(RunForExitCode(process.Get(), status, TaskRegistryRestore,
                              [&] { return process->StartRegistryRestore(file.c_str(), &status); }),
               1);
     for (int i = 0; i < 6; ++i)
@@ -812,9 +797,9 @@ TEST(RegistryRepair, EachItemIsRepairedByItsCategoryAndForm)
         if (item.excluded)
             store.AddPendingIgnore((item.text + "^App Paths").c_str(), 0, 0);
     }
-    ProcessHolder process;
+    EngineProcess process;
     RecordingStatus status;
-    EXPECT_EQ(RunRepair(process.process, status, &store, 0), 0);
+    EXPECT_EQ(RunRepair(process.Get(), status, &store, 0), 0);
     EXPECT_EQ(StatusTexts(status), (std::vector<std::string>{"Repairing registry item(s)", ""}));
     // One step per item, the excluded one included.
     EXPECT_EQ(status.CallsOf("OnProgress").size(), std::size(items));
@@ -876,9 +861,9 @@ TEST(RegistryRepair, FileHeldByARunningProgramIsFreedAndDeleted)
     TestStore store(folder.Path());
     store.AddItem(target.c_str(), 0x10, 0, 0);
     store.textValues[target] = 1;
-    ProcessHolder process;
+    EngineProcess process;
     RecordingStatus status;
-    EXPECT_EQ(RunRepair(process.process, status, &store, 0), 0);
+    EXPECT_EQ(RunRepair(process.Get(), status, &store, 0), 0);
     EXPECT_EQ(WaitForSingleObject(running, 5000), WAIT_OBJECT_0);
     DWORD code = 99;
     GetExitCodeProcess(running, &code);

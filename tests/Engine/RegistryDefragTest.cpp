@@ -283,24 +283,6 @@ std::vector<std::string> EndOfRun(int code)
             Call("OnTaskFinished", "", "", TaskRegistryDefrag)};
 }
 
-CAbstractSSEngineInterface* Engine()
-{
-    CAbstractSSEngineInterface* engine = EngineLibrary::Get().Engine();
-    EXPECT_NE(engine, nullptr);
-    return engine;
-}
-
-struct LibraryProcess {
-    LibraryProcess() : process(Engine()->NewProcess()) {}
-    ~LibraryProcess()
-    {
-        for (int i = 0; i < 5000 && process->GetThreadHandle(); ++i)
-            Sleep(1);
-        Engine()->DeleteProcess(process);
-    }
-    CAbstractProcess* process;
-};
-
 // The fixture of the gain cases: a machine hive and a user hive that were loaded, and entries
 // that must neither be saved nor count: a volatile hive (no file), a hive outside both roots, a
 // hive that is not loaded and a hive whose file is gone.
@@ -338,8 +320,8 @@ struct GainFixture {
 TEST(RegistryDefrag, AnalysisWithoutHiveListFails)
 {
     DeleteHiveList();
-    LibraryProcess holder;
-    DefragRun run = RunDefrag(holder.process, 0);
+    EngineProcess holder;
+    DefragRun run = RunDefrag(holder.Get(), 0);
     EXPECT_EQ(run.code, DefragListFailed);
     EXPECT_EQ(run.Tail(3), EndOfRun(DefragListFailed));
     EXPECT_EQ(run.calls.size(), 3u);
@@ -351,8 +333,8 @@ TEST(RegistryDefrag, AnalysisWithoutHiveListFails)
 // copy either: code 2, nothing in the work folder.
 TEST(RegistryDefrag, AnalysisWithoutAnyHiveToSaveWritesNoCopy)
 {
-    LibraryProcess holder;
-    DefragRun empty = RunDefrag(holder.process, 0);
+    EngineProcess holder;
+    DefragRun empty = RunDefrag(holder.Get(), 0);
     EXPECT_EQ(empty.code, DefragNoCopy);
     EXPECT_EQ(empty.calls.size(), 3u);
 
@@ -363,7 +345,7 @@ TEST(RegistryDefrag, AnalysisWithoutAnyHiveToSaveWritesNoCopy)
     SetHiveListValue("\\REGISTRY\\A\\{A1A1A1A1-0000-0000-0000-000000000001}", std::string(FixtureFolder) + "\\app.hiv");
     SetHiveListValue("\\REGISTRY\\MACHINE\\VTESTNOTLOADED", std::string(FixtureFolder) + "\\notloaded.hiv");
     SetHiveListValue("\\REGISTRY\\MACHINE\\VTESTGONE", std::string(FixtureFolder) + "\\gone.hiv");
-    DefragRun run = RunDefrag(holder.process, 0);
+    DefragRun run = RunDefrag(holder.Get(), 0);
     EXPECT_EQ(run.code, DefragNoCopy);
     EXPECT_EQ(run.Count("OnProgress"), 4) << "one step per hive list entry (an empty text is data)";
     EXPECT_EQ(run.Count("OnStatusText"), 1);
@@ -405,8 +387,8 @@ TEST(RegistryDefrag, AnalysisReportsSavesThatFailed)
     RegCloseKey(key);
     DeleteFileA(probe.c_str());
 
-    LibraryProcess holder;
-    DefragRun run = RunDefrag(holder.process, 0);
+    EngineProcess holder;
+    DefragRun run = RunDefrag(holder.Get(), 0);
     if (canSaveWithSecurity) {
         EXPECT_EQ(run.code, DefragGain);
         EXPECT_TRUE(Exists(fixture.Copy("LM_VTESTHIVE")));
@@ -514,21 +496,21 @@ TEST(RegistryDefrag, BackupsStayUntilALaterAnalysisSucceeds)
     SetSize(backup, 1234);
     SetSize(staleCopy, 99);
 
-    LibraryProcess holder;
+    EngineProcess holder;
     EXPECT_FALSE(Exists(staleCopy));
     EXPECT_TRUE(Exists(backup));
 
     DeleteHiveList();
-    EXPECT_EQ(RunDefrag(holder.process, 0).code, DefragListFailed);
+    EXPECT_EQ(RunDefrag(holder.Get(), 0).code, DefragListFailed);
     EXPECT_TRUE(Exists(backup));
     SetHiveListValue("\\REGISTRY\\MACHINE\\VTESTGONE", std::string(FixtureFolder) + "\\gone.hiv");
-    EXPECT_EQ(RunDefrag(holder.process, 0).code, DefragNoCopy);
+    EXPECT_EQ(RunDefrag(holder.Get(), 0).code, DefragNoCopy);
     EXPECT_TRUE(Exists(backup));
 
     const std::string file = std::string(FixtureFolder) + "\\vtesthive.hiv";
     SetSize(file, LoadFixtureHive(HKEY_LOCAL_MACHINE, "VTESTHIVE", file));
     SetHiveListValue("\\REGISTRY\\MACHINE\\VTESTHIVE", file);
-    EXPECT_EQ(RunDefrag(holder.process, 0).code, DefragNoGain);
+    EXPECT_EQ(RunDefrag(holder.Get(), 0).code, DefragNoGain);
     EXPECT_FALSE(Exists(backup));
     EXPECT_EQ(FolderEntries(WorkFolder), (std::set<std::string>{"Backup\\", "LM_VTESTHIVE"}));
 }

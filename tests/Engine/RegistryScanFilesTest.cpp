@@ -20,30 +20,6 @@ const std::string HtmlHelpKey = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
 const DWORD OwnCategories = RegScanUninstall | RegScanFonts | RegScanSharedDlls | RegScanAppPaths |
                             RegScanHelpFiles | RegScanStartupItems | RegScanShortcuts;
 
-std::string ShellFolder(int csidl)
-{
-    char path[MAX_PATH] = {};
-    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return std::string();
-    return path;
-}
-
-std::string WindowsFolder()
-{
-    char path[MAX_PATH] = {};
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
-}
-
-std::string AbsentDrive()
-{
-    DWORD drives = GetLogicalDrives();
-    for (char letter = 'p'; letter >= 'g'; --letter)
-        if (!(drives & (1u << (letter - 'a'))))
-            return std::string(1, letter) + ":";
-    return "q:";
-}
-
 std::string Machine(const std::string& key)
 {
     return "HKEY_LOCAL_MACHINE\\" + key;

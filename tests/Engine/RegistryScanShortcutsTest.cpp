@@ -12,22 +12,6 @@ using namespace scanfixtures;
 
 namespace {
 
-std::string AbsentDrive()
-{
-    DWORD drives = GetLogicalDrives();
-    for (char letter = 'p'; letter >= 'g'; --letter)
-        if (!(drives & (1u << (letter - 'a'))))
-            return std::string(1, letter) + ":";
-    return "q:";
-}
-
-std::string WindowsFolder()
-{
-    char path[MAX_PATH] = {};
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
-}
-
 void AppendBytes(const std::string& file, size_t count)
 {
     std::ofstream out(file, std::ios::binary | std::ios::app);

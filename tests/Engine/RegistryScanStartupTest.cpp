@@ -18,24 +18,6 @@ const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const std::string InstallerFoldersKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
 
-std::string ShellFolder(int csidl)
-{
-    char path[MAX_PATH] = {};
-    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return std::string();
-    return path;
-}
-
-// A drive letter that names no drive in this prefix.
-std::string AbsentDrive()
-{
-    DWORD drives = GetLogicalDrives();
-    for (char letter = 'p'; letter >= 'g'; --letter)
-        if (!(drives & (1u << (letter - 'a'))))
-            return std::string(1, letter) + ":";
-    return "q:";
-}
-
 struct RunCase {
     HKEY root;
     std::string key;

@@ -332,7 +332,7 @@ TEST(RegistryScan, StopEndsTheScanAtTheNextItem)
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(fixture.String(HKEY_CURRENT_USER, "Software\\VTestRegScanStop\\K" + std::to_string(i),
                                    "Tool", std::string(Missing) + "\\tool.exe"));
-    ScanProcess process;
+    EngineProcess process;
     RecordingStatus status;
     status.onItemFound = [&](const char*) { process->Stop(1); };
     ShortcutFolderMap folders = ProgramShortcutFolders();

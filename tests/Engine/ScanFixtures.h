@@ -324,34 +324,46 @@ inline std::string DescribeItems(const FoundItems& items)
     return out.empty() ? "  (none)\n" : out;
 }
 
-// A process object of the test, returned to the engine at the end.
-class ScanProcess {
+// A process object of the test that runs registry scans.
+class ScanProcess : public EngineProcess {
 public:
-    ScanProcess() : m_process(EngineLibrary::Get().Engine() ? EngineLibrary::Get().Engine()->NewProcess() : nullptr) {}
-    ~ScanProcess()
-    {
-        for (int i = 0; i < 5000 && m_process && m_process->GetThreadHandle(); ++i)
-            Sleep(1);
-        if (m_process)
-            EngineLibrary::Get().Engine()->DeleteProcess(m_process);
-    }
-    ScanProcess(const ScanProcess&) = delete;
-    ScanProcess& operator=(const ScanProcess&) = delete;
-    CAbstractProcess* Get() const { return m_process; }
-
     // Runs task 3 to its end with this mask and folder map; false when it did not start.
     bool Scan(RecordingStatus& status, DWORD mask, const ShortcutFolderMap& folders = ShortcutFolderMap())
     {
-        if (!m_process)
+        CAbstractProcess* process = Get();
+        if (!process)
             return false;
-        return RunTask(m_process, status, TaskRegistryScan, [&] {
-                   return m_process->StartRegistryScan(&folders, mask, &status, 0);
+        return RunTask(process, status, TaskRegistryScan, [&] {
+                   return process->StartRegistryScan(&folders, mask, &status, 0);
                }) == 1;
     }
-
-private:
-    CAbstractProcess* m_process;
 };
+
+// A folder of the shell (CSIDL_...), empty when the system names none.
+inline std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+        return std::string();
+    return path;
+}
+
+inline std::string WindowsFolder()
+{
+    char path[MAX_PATH] = {};
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+// A drive ("x:") that names no drive in this prefix.
+inline std::string AbsentDrive()
+{
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'p'; letter >= 'g'; --letter)
+        if (!(drives & (1u << (letter - 'a'))))
+            return std::string(1, letter) + ":";
+    return "q:";
+}
 
 // A name part unique to this test program run.
 inline std::string UniqueTag()

@@ -1,9 +1,12 @@
-// Test support: loading Tarnex.dll by file name as the program does, and a CAbstractStatus that
-// records every call with the thread it came on and the busy flag at that moment.
+// Test support: loading Tarnex.dll by file name as the program does, a CAbstractStatus that
+// records every call with the thread it came on and the busy flag at that moment, the run of a
+// task to its end, and a process object of the engine.
 #ifndef VELMORA_TESTS_ENGINE_TEST_SUPPORT_H
 #define VELMORA_TESTS_ENGINE_TEST_SUPPORT_H
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <mutex>
@@ -167,5 +170,29 @@ inline int RunTask(CAbstractProcess* process, RecordingStatus& status, int final
     }
     return started;
 }
+
+// A process object of the engine, returned to it at the end (once its worker has handed over its
+// thread handle).
+class EngineProcess {
+public:
+    EngineProcess() : m_process(EngineLibrary::Get().Engine() ? EngineLibrary::Get().Engine()->NewProcess() : nullptr)
+    {
+        EXPECT_NE(EngineLibrary::Get().Engine(), nullptr) << "Tarnex.dll or its Start export could not be loaded";
+    }
+    ~EngineProcess()
+    {
+        for (int i = 0; i < 5000 && m_process && m_process->GetThreadHandle(); ++i)
+            Sleep(1);
+        if (m_process)
+            EngineLibrary::Get().Engine()->DeleteProcess(m_process);
+    }
+    EngineProcess(const EngineProcess&) = delete;
+    EngineProcess& operator=(const EngineProcess&) = delete;
+    CAbstractProcess* operator->() const { return m_process; }
+    CAbstractProcess* Get() const { return m_process; }
+
+private:
+    CAbstractProcess* m_process;
+};
 
 #endif

@@ -137,31 +137,11 @@ private:
     std::vector<std::string> m_files;
 };
 
-// A process object of the engine, returned to it at the end.
-class ScanProcess {
-public:
-    ScanProcess() : m_process(EngineLibrary::Get().Engine() ? EngineLibrary::Get().Engine()->NewProcess() : nullptr) {}
-    ~ScanProcess()
-    {
-        for (int i = 0; i < 5000 && m_process && m_process->GetThreadHandle(); ++i)
-            Sleep(1);
-        if (m_process)
-            EngineLibrary::Get().Engine()->DeleteProcess(m_process);
-    }
-    ScanProcess(const ScanProcess&) = delete;
-    ScanProcess& operator=(const ScanProcess&) = delete;
-    CAbstractProcess* Get() const { return m_process; }
-    CAbstractProcess* operator->() const { return m_process; }
-
-private:
-    CAbstractProcess* m_process;
-};
-
 // Runs task 3 with the mask (and shortcut folders) to its end and returns every call made.
 inline std::vector<StatusCall> RunRegistryScan(DWORD mask, const ShortcutFolderMap& folders = {},
                                                RecordingStatus* status = nullptr)
 {
-    ScanProcess process;
+    EngineProcess process;
     RecordingStatus own;
     RecordingStatus& recorder = status ? *status : own;
     if (!process.Get())
