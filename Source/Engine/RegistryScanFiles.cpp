@@ -5,8 +5,8 @@
 
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryKeyHandle.h"
+#include "Engine/RegistryKeyWalks.h"
 #include "Engine/RegistryPathToolkit.h"
-#include "Engine/RegistrySubKeyWalk.h"
 #include "Engine/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
@@ -198,15 +198,9 @@ int CheckHelpClassServers(CSSEngineProcess& process)
     int reported = 0;
     while (classes.Next(process)) {
         const CString& classKey = classes.EntryPath();
-        CRegistryValueEnumerator values(classes.Key());
+        CRegistryValueWalk values(classes.Key(), CRegistryValueWalk::ProgressPerValue);
         bool classReported = false;
-        for (DWORD v = 0; process.KeepRunning(); ++v) {
-            if (values.Read(v) != ERROR_SUCCESS)
-                break;
-            if (!values.HasData())
-                continue;
-            if (status)
-                status->OnProgress(1);
+        while (values.Next(process)) {
             CString data = values.Text();
             data.MakeLower();
             data.Trim();
@@ -234,15 +228,9 @@ int CheckHelpFileKey(CSSEngineProcess& process, const char* key)
     if (help.Open(HKEY_LOCAL_MACHINE, key, KEY_READ) != ERROR_SUCCESS)
         return 0;
     CAbstractStatus* status = process.Status();
-    CRegistryValueEnumerator values(help.Get());
+    CRegistryValueWalk values(help.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
-        if (status)
-            status->OnProgress(1);
+    while (values.Next(process)) {
         CString name(values.Name());
         name.MakeLower();
         CString folder = values.Text();
@@ -275,15 +263,9 @@ int ScanFonts(CSSEngineProcess& process)
         return 0;
     const CString fontsFolder = WindowsFontsFolder();
     const bool bareNamesResolvedElsewhere = FontLoaderHasFolderOutsideDrives();
-    CRegistryValueEnumerator values(fonts.Get());
+    CRegistryValueWalk values(fonts.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
-        if (status)
-            status->OnProgress(1);
+    while (values.Next(process)) {
         if (values.IsString() &&
             JudgeFontFile(process, values.Text(), fontsFolder, bareNamesResolvedElsewhere) == FontMissing &&
             process.KeepRunning() && IsKeyWritable(MachineRoot, FontsKey)) {
@@ -305,15 +287,9 @@ int ScanSharedDlls(CSSEngineProcess& process)
     CRegistryKeyHandle shared;
     if (shared.Open(HKEY_LOCAL_MACHINE, SharedDllsKey, KEY_READ) != ERROR_SUCCESS)
         return 0;
-    CRegistryValueEnumerator values(shared.Get());
+    CRegistryValueWalk values(shared.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
-        if (status)
-            status->OnProgress(1);
+    while (values.Next(process)) {
         CString path(values.Name());
         path.Trim('"');
         // The name is the file. Only a full local path is judged; a "?" stands for a
@@ -347,15 +323,9 @@ int ScanAppPaths(CSSEngineProcess& process)
     while (entries.Next(process)) {
         const CString& entryKey = entries.EntryPath();
         // Progress for every value with data, as the program's progress bar expects.
-        CRegistryValueEnumerator values(entries.Key());
+        CRegistryValueWalk values(entries.Key(), CRegistryValueWalk::ProgressPerValue);
         AppPathValues judged;
-        for (DWORD v = 0; process.KeepRunning(); ++v) {
-            if (values.Read(v) != ERROR_SUCCESS)
-                break;
-            if (!values.HasData())
-                continue;
-            if (status)
-                status->OnProgress(1);
+        while (values.Next(process)) {
             ThrottledStatusText(process, AppPathTextThreshold, entryKey, "APP");
             judged.Take(values);
         }

@@ -7,8 +7,8 @@
 
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryKeyHandle.h"
+#include "Engine/RegistryKeyWalks.h"
 #include "Engine/RegistryPathToolkit.h"
-#include "Engine/RegistrySubKeyWalk.h"
 #include "Engine/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
@@ -104,12 +104,8 @@ int CheckRunKey(CSSEngineProcess& process, HKEY root, const CString& key)
         return 0;
     int reported = 0;
     CAbstractStatus* status = process.Status();
-    CRegistryValueEnumerator values(run.Get());
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
+    CRegistryValueWalk values(run.Get(), CRegistryValueWalk::NoProgress);
+    while (values.Next(process)) {
         // Only text can name a program; data of other types is not a command at all.
         if (values.IsString()) {
             CString data = values.Text();
@@ -201,15 +197,9 @@ int CheckMenuOrderKeys(CSSEngineProcess& process)
 int CheckUninstallRecord(CSSEngineProcess& process, HKEY record, const CString& recordKey)
 {
     CAbstractStatus* status = process.Status();
-    CRegistryValueEnumerator values(record);
+    CRegistryValueWalk values(record, CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
-        if (status)
-            status->OnProgress(1);
+    while (values.Next(process)) {
         CString data = values.Text();
         data.MakeLower();
         if (data.Find("msiexec") >= 0 || data.Find("rundll32") >= 0)
@@ -255,12 +245,8 @@ int CheckInstallerFolders(CSSEngineProcess& process)
     if (folders.Open(HKEY_LOCAL_MACHINE, InstallerFoldersKey, KEY_READ) != ERROR_SUCCESS)
         return 0;
     int reported = 0;
-    CRegistryValueEnumerator values(folders.Get());
-    for (DWORD index = 0; process.KeepRunning(); ++index) {
-        if (values.Read(index) != ERROR_SUCCESS)
-            break;
-        if (!values.HasData())
-            continue;
+    CRegistryValueWalk values(folders.Get(), CRegistryValueWalk::NoProgress);
+    while (values.Next(process)) {
         CString folder(values.Name());
         folder.Trim('"');
         // Only a folder named with its drive can be looked for; the toolkit's swapped test

@@ -1,11 +1,13 @@
-// CRegistrySubKeyWalk: opens a key and then each of its sub-keys in turn (or one fixed key below
-// each), the walk the registry scan makes over the entries of a fixed key.
-#ifndef TARNEX_REGISTRY_SUB_KEY_WALK_H
-#define TARNEX_REGISTRY_SUB_KEY_WALK_H
+// The walks the registry scan makes over a key: CRegistrySubKeyWalk opens a key and then each of
+// its sub-keys in turn (or one fixed key below each); CRegistryValueWalk reads the values with
+// data of an open key in turn.
+#ifndef TARNEX_REGISTRY_KEY_WALKS_H
+#define TARNEX_REGISTRY_KEY_WALKS_H
 
 #include <windows.h>
 
 #include "Engine/RegistryKeyHandle.h"
+#include "Engine/RegistryValueEnumerator.h"
 #include "Framework/CString.h"
 
 class CSSEngineProcess;
@@ -46,6 +48,24 @@ private:
     CString m_name;
     CString m_entryPath;
     CString m_openedPath;
+};
+
+class CRegistryValueWalk : public CRegistryValueEnumerator {
+public:
+    enum Progress { NoProgress, ProgressPerValue };
+
+    // The key stays owned by the caller and must stay open while the walk is used. With
+    // ProgressPerValue every value found sends one progress step (OnProgress(1)).
+    CRegistryValueWalk(HKEY key, Progress progress);
+
+    // Reads the next value that has data: true with the enumerator's accessors describing it;
+    // false after the last value, on a read error, and once the process is asked to stop
+    // (tested before every value).
+    bool Next(const CSSEngineProcess& process);
+
+private:
+    DWORD m_next;
+    Progress m_progress;
 };
 
 #endif

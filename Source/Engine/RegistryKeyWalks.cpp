@@ -1,7 +1,7 @@
-// CRegistrySubKeyWalk: the walked key, its sub-key names and the key opened for each.
-#include "Engine/RegistrySubKeyWalk.h"
+// CRegistrySubKeyWalk: the walked key, its sub-key names and the key opened for each;
+// CRegistryValueWalk: the values with data, with their progress steps.
+#include "Engine/RegistryKeyWalks.h"
 
-#include "Engine/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
 CRegistrySubKeyWalk::CRegistrySubKeyWalk(HKEY root, const char* key, const char* below)
@@ -29,6 +29,25 @@ bool CRegistrySubKeyWalk::Next(const CSSEngineProcess& process)
             m_openedPath = m_entryPath + "\\" + m_below;
         if (m_opened.Open(m_root, OpenedPath(), KEY_READ) == ERROR_SUCCESS)
             return true;
+    }
+    return false;
+}
+
+CRegistryValueWalk::CRegistryValueWalk(HKEY key, Progress progress)
+    : CRegistryValueEnumerator(key), m_next(0), m_progress(progress)
+{
+}
+
+bool CRegistryValueWalk::Next(const CSSEngineProcess& process)
+{
+    while (process.KeepRunning()) {
+        if (Read(m_next++) != ERROR_SUCCESS)
+            return false;
+        if (!HasData())
+            continue;
+        if (m_progress == ProgressPerValue && process.Status())
+            process.Status()->OnProgress(1);
+        return true;
     }
     return false;
 }
