@@ -550,6 +550,19 @@ ScanResult RunScan(DWORD mask, const ShortcutFolderMap& folders)
     return result;
 }
 
+// The fastest of `runs` scans with this mask.
+ScanResult BestScan(DWORD mask, const ShortcutFolderMap& folders, int runs)
+{
+    ScanResult best;
+    best.seconds = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        ScanResult r = RunScan(mask, folders);
+        if (r.seconds < best.seconds)
+            best = r;
+    }
+    return best;
+}
+
 // --- raw baselines: the same keys opened, values read and paths tested, nothing else -------------
 
 struct BaselineResult {
@@ -1178,16 +1191,8 @@ int main(int argc, char** argv)
         {"FAS", RegScanFileAssociations, BaselineFileAssociations},
     };
 
-    {
-        ScanResult empty;
-        empty.seconds = 1e9;
-        for (int i = 0; i < Repeats; ++i) {
-            ScanResult r = RunScan(0, folders);
-            if (r.seconds < empty.seconds)
-                empty = r;
-        }
-        printf("a scan of no category (start, worker, end sequence): %.4f s\n", empty.seconds);
-    }
+    printf("a scan of no category (start, worker, end sequence): %.4f s\n",
+           BestScan(0, folders, Repeats).seconds);
     for (double scale : scales) {
         FixtureSize size = SizeFor(scale);
         double built = Now();
@@ -1196,16 +1201,7 @@ int main(int argc, char** argv)
                "%d user keys (x5 values), %d shortcuts; built in %.1f s\n",
                scale, size.classes, size.progIds, size.interfaces, size.typeLibs, size.extensions,
                size.groups * 1000, size.links, Now() - built);
-        {
-            ScanResult empty;
-            empty.seconds = 1e9;
-            for (int i = 0; i < Repeats; ++i) {
-                ScanResult r = RunScan(0, folders);
-                if (r.seconds < empty.seconds)
-                    empty = r;
-            }
-            printf("a scan of no category with this fixture: %.4f s\n", empty.seconds);
-        }
+        printf("a scan of no category with this fixture: %.4f s\n", BestScan(0, folders, Repeats).seconds);
         printf("%-4s %9s %9s %10s %7s %8s %10s %9s %6s %5s\n", "cat", "scan s", "base s", "keys/s", "items",
                "planted", "callbacks", "base inv", "ratio", "same");
         int plantedTotal = 0;
@@ -1244,13 +1240,7 @@ int main(int argc, char** argv)
                    base.keys / best.seconds, best.items, planted, best.callbacks, base.invalid, ratio,
                    same ? "yes" : "NO");
         }
-        ScanResult whole;
-        whole.seconds = 1e9;
-        for (int i = 0; i < 3; ++i) {
-            ScanResult r = RunScan(RegScanAllMask, folders);
-            if (r.seconds < whole.seconds)
-                whole = r;
-        }
+        ScanResult whole = BestScan(RegScanAllMask, folders, 3);
         bool wholeSame = whole.items == plantedTotal;
         allSame = allSame && wholeSame;
         printf("all  %9.3f %9s %10s %7d %8d %10ld %9s %6s %5s\n", whole.seconds, "", "", whole.items, plantedTotal,
