@@ -227,28 +227,28 @@ int HexByte(const char* p)
 
 }  // namespace
 
-CXNamedColors::CXNamedColors(const char* spec) : m_value(RGB(0, 0, 0))
+CXNamedColors::CXNamedColors(const char* colourText) : m_value(RGB(0, 0, 0))
 {
-    if (!spec)
+    if (!colourText)
         return;
-    if (const char* comma = strchr(spec, ',')) {
-        int red = atoi(spec);
+    if (const char* comma = strchr(colourText, ',')) {
+        int red = atoi(colourText);
         int green = atoi(comma + 1);
         const char* second = strchr(comma + 1, ',');
         int blue = second ? atoi(second + 1) : 0;
         m_value = RGB(BYTE(red), BYTE(green), BYTE(blue));
         return;
     }
-    if (const char* hash = strchr(spec, '#')) {
-        if (strlen(spec) != 7 || hash != spec)
+    if (const char* hash = strchr(colourText, '#')) {
+        if (strlen(colourText) != 7 || hash != colourText)
             return;
-        int red = HexByte(spec + 1), green = HexByte(spec + 3), blue = HexByte(spec + 5);
+        int red = HexByte(colourText + 1), green = HexByte(colourText + 3), blue = HexByte(colourText + 5);
         if (red >= 0 && green >= 0 && blue >= 0)
             m_value = RGB(red, green, blue);
         return;
     }
     for (const NamedColour& c : Colours) {
-        if (_stricmp(c.name, spec) == 0) {
+        if (_stricmp(c.name, colourText) == 0) {
             m_value = c.value;
             return;
         }

@@ -1,7 +1,7 @@
 // CXNamedColors: a colour given as text, the way the HTML-like labels write it.
 //
 // Usage: CXNamedColors("#2ab034").GetColor(), CXNamedColors("10,20,30").GetColor() or
-// CXNamedColors("WindowText").GetColor(). A spec with a comma is decimal red, green and blue; one
+// CXNamedColors("WindowText").GetColor(). A text with a comma is decimal red, green and blue; one
 // with "#" is "#RRGGBB" (exactly seven characters); anything else is a colour name, matched
 // without regard to case: the 140 classic HTML names and 39 names of system colours. What cannot
 // be read (an unknown name, "#0F0") is black. System colours are kept as their COLOR_ index with
@@ -13,7 +13,7 @@
 class CXNamedColors
 {
 public:
-    explicit CXNamedColors(const char* spec);
+    explicit CXNamedColors(const char* colourText);
     virtual ~CXNamedColors() {}
 
     COLORREF GetColor() const;

@@ -17,10 +17,10 @@ namespace {
 
 const COLORREF Unread = 0x12345678;
 
-TEST(XNamedColors, SpecsGiveTheirColours)
+TEST(XNamedColors, ColourTextsGiveTheirColours)
 {
     const struct {
-        const char* spec;
+        const char* text;
         COLORREF colour;
     } cases[] = {
         {"#00FF00", RGB(0, 255, 0)},
@@ -44,8 +44,8 @@ TEST(XNamedColors, SpecsGiveTheirColours)
         {"Grey", 0},               // only the "Gray" spellings
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.spec);
-        EXPECT_EQ(c.colour, CXNamedColors(c.spec).GetColor());
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.colour, CXNamedColors(c.text).GetColor());
     }
     EXPECT_EQ(COLORREF(0), CXNamedColors(NULL).GetColor());
 }
