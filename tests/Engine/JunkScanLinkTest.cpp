@@ -1,6 +1,6 @@
 // Links inside a scanned folder: the junk scan neither enters nor counts them, however they
 // were made. The program runs with a temporary folder of its own (TMP/TEMP), in a prefix where
-// the harness (run-with-junk-links) has put links into that folder that lead to a folder of
+// the harness (make-junk-links) has put links into that folder that lead to a folder of
 // files outside it. Wine 8 itself makes no links: CreateSymbolicLinkA reports success and
 // creates nothing, and FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED; a host symbolic
 // link, though, shows as a directory with the reparse-point attribute. The test also tries the
@@ -102,7 +102,7 @@ TEST(JunkScanLinks, LinksInsideAScannedFolderAreNeitherEnteredNorCounted)
     std::vector<std::string> links = {temp + "\\relative-link", temp + "\\absolute-link",
                                       temp + "\\sub\\nested-link"};
     for (const std::string& link : links)
-        ASSERT_TRUE(IsLinkedFolder(link)) << link << ": run this program through run-with-junk-links";
+        ASSERT_TRUE(IsLinkedFolder(link)) << link << ": run this program through the host-links harness";
 
     // A folder full of files behind the links.
     for (int i = 0; i < 50; ++i)

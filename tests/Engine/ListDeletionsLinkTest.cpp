@@ -1,4 +1,4 @@
-// The list deletions never follow a link. The harness (run-with-list-links) has made, on the
+// The list deletions never follow a link. The harness (make-list-links) has made, on the
 // host side, a folder of files C:\ListLinks\Target and links to it and to two of its files in
 // C:\ListLinks\Lists (Wine 8 makes no links itself, but shows a host link with the
 // reparse-point attribute). Whatever the deletions do to the links, the target keeps all it
