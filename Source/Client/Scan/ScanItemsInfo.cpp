@@ -31,13 +31,29 @@ void WriteText(FILE* file, const CString& text)
     fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
 }
 
+// A key of the ignore list is an item text, "^" and a middle field that holds no "^". A key
+// whose text holds ";" or "^" would be read back cut apart, as broken records that could also
+// end the reading of the whole list there, so it is not written.
+bool IsWritableIgnoreKey(const CString& key)
+{
+    const int caret = key.Find('^');
+    return key.Find(';') < 0 && (caret < 0 || key.Find('^', caret + 1) < 0);
+}
+
+// The item text of a pending-ignore key "item text^category name": category names hold no
+// "^", item texts may, so the key is cut at its last one. A key without "^" has none.
+CString PendingItemText(const CString& key)
+{
+    const int caret = key.ReverseFind('^');
+    return caret >= 0 ? key.Left(caret) : CString();
+}
+
 // One record per entry: key, "^", the number in decimal, ";" and CR LF. For the ignore list
-// (ignoreList set) a key holding ";" is left out: it would be read back as two broken records
-// and could end the reading of the whole list there.
+// (ignoreList set) only the keys it can hold.
 void WriteRecords(FILE* file, const std::map<CString, int>& entries, bool ignoreList)
 {
     for (const auto& entry : entries) {
-        if (ignoreList && entry.first.Find(';') >= 0)
+        if (ignoreList && !IsWritableIgnoreKey(entry.first))
             continue;
         CString record;
         record.Format("%s^%d;\r\n", entry.first.GetString(), entry.second);
@@ -79,6 +95,14 @@ CString CScanItemsInfo::LookupKey(const CString& text, int category) const
     return category == CookieCategory ? CleanCookieText(text) : text;
 }
 
+// Registry and file names are the same whatever their case, so one ignore entry holds every
+// spelling of its text.
+bool CScanItemsInfo::IsOnIgnoreList(const CString& key) const
+{
+    CString folded = key;
+    return m_ignoreFolded.count(folded.MakeLower()) != 0;
+}
+
 // --- found items ----------------------------------------------------------------------------
 
 void CScanItemsInfo::Clear()
@@ -94,7 +118,7 @@ int CScanItemsInfo::AddItem(CString text, int category, int, int)
 {
     m_categoryMask |= DWORD(category);
     LoadIgnoreList();
-    if (m_ignore.count(LookupKey(text, category)))
+    if (IsOnIgnoreList(LookupKey(text, category)))
         return 0;
     // Kept exactly as reported; items of one category stay in the order they came.
     m_foundItems.insert(FoundItemList::value_type(category, text));
@@ -177,10 +201,11 @@ int CScanItemsInfo::IsCurrentExcluded()
     const CString& text = m_cursor->second;
     const CString cleaned = CleanCookieText(text);
     const int id = GetTextValue(text);
+    // The user's choice on a shown entry holds for every spelling of its text (the results tree
+    // shows texts that differ only in case once).
     for (const auto& entry : m_pendingIgnore) {
-        const int caret = entry.first.Find('^');
-        const CString itemPart = caret >= 0 ? entry.first.Left(caret) : CString();
-        if (itemPart == text || itemPart == cleaned)
+        const CString itemPart = PendingItemText(entry.first);
+        if (itemPart.CompareNoCase(text) == 0 || itemPart.CompareNoCase(cleaned) == 0)
             return 1;
         if (id > 0 && entry.second == id) {
             ScanCategoryInfo record;
@@ -261,8 +286,13 @@ int CScanItemsInfo::LoadIgnoreList()
 {
     if (m_loaded)
         return 0;
+    m_ignoreFolded.clear();
     if (!ReadIgnoreFile(m_ignore, false))
         return 0;
+    for (const auto& entry : m_ignore) {
+        CString folded = entry.first;
+        m_ignoreFolded.insert(folded.MakeLower());
+    }
     m_loaded = 1;
     return 1;
 }
@@ -312,7 +342,7 @@ int CScanItemsInfo::RewriteIgnoreList(const IgnoreEntryMap* entries)
 int CScanItemsInfo::IsIgnored(CString text, int category, ScanCategoryInfo* record)
 {
     LoadIgnoreList();
-    if (m_ignore.count(LookupKey(text, category)))
+    if (IsOnIgnoreList(LookupKey(text, category)))
         return 1;
     if (record && record->Id > 0) {
         const TextMap::const_iterator found = m_ignore.find(record->Name);

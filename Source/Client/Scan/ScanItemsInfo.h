@@ -2,7 +2,9 @@
 // engine walks it to back up and repair), the ignore list file "LI.irg" and the scan log.
 //
 // Ignore-list records are "item text^middle field^number;" (or "item text^number;"), written
-// with CR LF after the ";". The store is used without a lock: the engine's worker and the GUI
+// with CR LF after the ";"; a text holding ";" or "^" is never written, since it would be read
+// back cut apart. Item texts are compared without regard to case in the ignore and exclusion
+// tests, as registry and file names are. The store is used without a lock: the engine's worker and the GUI
 // thread take turns, one task at a time.
 #ifndef VELMORA_SCAN_ITEMS_INFO_H
 #define VELMORA_SCAN_ITEMS_INFO_H
@@ -11,6 +13,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Framework/CString.h"
@@ -61,6 +64,8 @@ private:
     // text, "^" and the middle field. 1 after a read, 0 when the file cannot be opened or read.
     int ReadIgnoreFile(TextMap& map, bool settingsKeys);
     CString LookupKey(const CString& text, int category) const;
+    // The ignore map holds key in any case.
+    bool IsOnIgnoreList(const CString& key) const;
 
     int m_loaded;
     FoundItemList::iterator m_cursor;
@@ -68,6 +73,7 @@ private:
     TextMap m_textIds;
     TextMap m_pendingIgnore;
     TextMap m_ignore;
+    std::set<CString> m_ignoreFolded;   // the ignore map's keys in lower case
     IgnoreEntryMap m_settingsIgnore;
     int m_append;
     std::list<ScanCategoryInfo> m_records;

@@ -258,3 +258,44 @@ TEST(ScanItemsStore, IgnoreEntriesPersistAndTheScanLogHasItsSections)
     EXPECT_EQ(log.substr(log.size() - body.size()), body);
     EXPECT_EQ(std::string(data.cFileName).substr(0, std::to_string(now.wDay).size()), std::to_string(now.wDay));
 }
+
+// Registry and file names are the same in any case, and the results tree shows such twins once:
+// the user's choice on the shown one holds for every spelling. Texts holding ";" or "^" cannot
+// be stored in the list: they are left out of it, and still out of the repair.
+TEST(ScanItemsStore, IgnoreAndExclusionHoldForEverySpellingAndForTextsTheListCannotHold)
+{
+    Folder folder;
+    const std::string list = "HKEY_LOCAL_MACHINE\\Soft\\Twin^Windows Fonts^16384;\r\n";
+    folder.Write(list);
+    CScanItemsInfo store(folder.Path().c_str());
+    const struct {
+        const char* text;
+        int added;
+    } adds[] = {
+        {"HKEY_LOCAL_MACHINE\\Soft\\Twin", 0},
+        {"hkey_local_machine\\SOFT\\twin", 0},
+        {"HKEY_LOCAL_MACHINE\\Soft\\Twin2", 1},
+        {"HKEY_CURRENT_USER\\a^b", 1},
+        {"HKEY_CURRENT_USER\\c;d", 1},
+        {"HKEY_CURRENT_USER\\Plain", 1},
+        {"hkey_current_user\\PLAIN", 1},
+        {"HKEY_CURRENT_USER\\Other", 1},
+    };
+    for (const auto& a : adds)
+        EXPECT_EQ(store.AddItem(a.text, 0x2000, 0, 0), a.added) << a.text;
+    EXPECT_EQ(store.IsIgnored("HKEY_LOCAL_MACHINE\\SOFT\\TWIN", 0x2000, nullptr), 1);
+    EXPECT_EQ(store.IsIgnored("HKEY_LOCAL_MACHINE\\Soft\\Twin2", 0x2000, nullptr), 0);
+
+    EXPECT_EQ(store.UpdateIgnoreEntry("HKEY_CURRENT_USER\\a^b", "Windows Fonts", 0x4000, 0), 1);
+    EXPECT_EQ(store.UpdateIgnoreEntry("HKEY_CURRENT_USER\\c;d", "Windows Fonts", 0x4000, 0), 1);
+    EXPECT_EQ(Folder::Read(folder.IgnoreList()), list);
+    store.AddPendingIgnore("HKEY_CURRENT_USER\\Plain^Windows Fonts", 0, 0);
+    std::vector<int> excluded;
+    ASSERT_EQ(store.MoveFirst(), 1);
+    do
+        excluded.push_back(store.IsCurrentExcluded());
+    while (store.MoveNext());
+    // Twin2, a^b, c;d, Plain, PLAIN, Other.
+    EXPECT_EQ(excluded, (std::vector<int>{0, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(store.AddItem("HKEY_LOCAL_MACHINE\\SOFT\\Twin", 0x2000, 0, 0), 0);
+}
