@@ -156,22 +156,6 @@ bool IsWorkstationTSRow(int row)
            lstrcmpA(TweakDefinitionTable[row].valueName, "WorkstationTS") == 0;
 }
 
-// A key path split into its root and the sub-key after the first "\".
-struct RowKey {
-    HKEY root;
-    CString subKey;
-};
-
-RowKey SplitKeyPath(const CString& path)
-{
-    RowKey key;
-    int slash = path.Find('\\');
-    CString rootName = slash < 0 ? path : path.Left(slash);
-    key.root = rootName == "HKEY_CURRENT_USER" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    key.subKey = slash < 0 ? CString() : path.Mid(slash + 1);
-    return key;
-}
-
 bool ValueExists(CRegistryKey& key, const char* name)
 {
     return RegQueryValueExA(key.Handle(), name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
@@ -222,6 +206,18 @@ void COptimizerItem::SetWindowsVersion(int versionCode, DWORD build)
 {
     m_versionCode = versionCode;
     m_build = build;
+}
+
+bool COptimizerItem::LocateKey(HKEY& root, CString& subKey) const
+{
+    CString path = GetKeyPath();
+    if (path.IsEmpty())
+        return false;
+    int slash = path.Find('\\');
+    CString rootName = slash < 0 ? path : path.Left(slash);
+    root = rootName == "HKEY_CURRENT_USER" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    subKey = slash < 0 ? CString() : path.Mid(slash + 1);
+    return true;
 }
 
 bool COptimizerItem::IsNewNtfsDefaults() const
@@ -279,12 +275,12 @@ int COptimizerItem::ComputeOptimal(int speedClass, const DWORD* mtu, const DWORD
 
 int COptimizerItem::ReadCurrent()
 {
-    CString path = GetKeyPath();
-    if (path.IsEmpty())
+    HKEY root;
+    CString subKey;
+    if (!LocateKey(root, subKey))
         return 0;
-    RowKey where = SplitKeyPath(path);
     CRegistryKey key;
-    if (!key.Open(where.root, where.subKey, RowAccess(m_id))) {
+    if (!key.Open(root, subKey, RowAccess(m_id))) {
         if (IsWorkstationTSRow(m_id)) {
             m_current = 0;
             return 1;
@@ -314,13 +310,13 @@ int COptimizerItem::ReadCurrent()
 
 int COptimizerItem::WriteValue(int value)
 {
-    CString path = GetKeyPath();
-    if (path.IsEmpty())
+    HKEY root;
+    CString subKey;
+    if (!LocateKey(root, subKey))
         return 0;
-    RowKey where = SplitKeyPath(path);
     const char* name = TweakDefinitionTable[m_id].valueName;
     CRegistryKey key;
-    if (!key.Create(where.root, where.subKey, RowAccess(m_id)))
+    if (!key.Create(root, subKey, RowAccess(m_id)))
         return 0;
     int written;
     if (IsStringRow(m_id)) {
@@ -336,17 +332,17 @@ int COptimizerItem::WriteValue(int value)
 
 int COptimizerItem::ApplyOptimal()
 {
-    CString path = GetKeyPath();
-    if (path.IsEmpty())
+    HKEY root;
+    CString subKey;
+    if (!LocateKey(root, subKey))
         return 0;
     if (!IsWorkstationTSRow(m_id))
         return WriteValue(m_optimal);
 
     // The setting is the key's existence. The key is deleted only after what it holds has been
     // recorded, so that a restore can bring it back.
-    RowKey where = SplitKeyPath(path);
     CRegistryKey key;
-    if (!key.Open(where.root, where.subKey, RowAccess(m_id)))
+    if (!key.Open(root, subKey, RowAccess(m_id)))
         return 1;
     if (m_optimal != 0)
         return 0;
@@ -355,7 +351,7 @@ int COptimizerItem::ApplyOptimal()
     key.Close();
     if (!SaveWorkstationTSRecord(unnamed))
         return 0;
-    if (!CRegistryKey::DeleteKey(where.root, where.subKey)) {
+    if (!CRegistryKey::DeleteKey(root, subKey)) {
         DeleteWorkstationTSRecord();
         return 0;
     }
@@ -364,19 +360,19 @@ int COptimizerItem::ApplyOptimal()
 
 int COptimizerItem::RestoreDefault()
 {
-    CString path = GetKeyPath();
-    if (path.IsEmpty())
+    HKEY root;
+    CString subKey;
+    if (!LocateKey(root, subKey))
         return 0;
-    RowKey where = SplitKeyPath(path);
     CRegistryKey key;
-    const bool opened = key.Open(where.root, where.subKey, RowAccess(m_id)) != 0;
+    const bool opened = key.Open(root, subKey, RowAccess(m_id)) != 0;
 
     if (IsWorkstationTSRow(m_id)) {
         // A key deleted by Apply is recreated from its record; anything else stays as it is.
         CString unnamed;
         if (opened || !LoadWorkstationTSRecord(unnamed))
             return 1;
-        if (!key.Create(where.root, where.subKey, RowAccess(m_id)))
+        if (!key.Create(root, subKey, RowAccess(m_id)))
             return 0;
         if (!unnamed.IsEmpty() && !key.SetString(NULL, unnamed))
             return 0;

@@ -70,6 +70,8 @@ private:
     int m_versionCode;
 
     bool IsNewNtfsDefaults() const;
+    // The root and sub-key of the row's key path; false when the path cannot be named.
+    bool LocateKey(HKEY& root, CString& subKey) const;
     int WriteValue(int value);
 };
 

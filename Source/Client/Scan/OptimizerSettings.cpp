@@ -337,6 +337,17 @@ int COptimizerSettings::RestoreSystemDefaults()
     return Restore(TweakInternetRowCount, GetItemCount() - 1);
 }
 
+int COptimizerSettings::Ping(const char* target, int size, int& status, int& responseTime)
+{
+    CString errorText;
+    status = PingNoAnswer;
+    responseTime = 0;
+    if (SendPing(target, errorText, size, &status, &responseTime))
+        return 1;
+    PostStatus(WM_INET_SCAN_STATUS, ProgressProbeText, errorText);
+    return 0;
+}
+
 int COptimizerSettings::ProbeMtu(DWORD* mtu)
 {
     CString target = GetDefaultGateway();
@@ -345,12 +356,10 @@ int COptimizerSettings::ProbeMtu(DWORD* mtu)
 
     int size = MtuSearchStart;
     int failedPings = 0;
+    int status;
+    int responseTime;
     for (;;) {
-        CString errorText;
-        int status = PingNoAnswer;
-        int responseTime = 0;
-        if (!SendPing(target, errorText, size, &status, &responseTime)) {
-            PostStatus(WM_INET_SCAN_STATUS, ProgressProbeText, errorText);
+        if (!Ping(target, size, status, responseTime)) {
             if (++failedPings >= FailedPingsAllowed)
                 return 0;
             continue;
@@ -369,13 +378,8 @@ int COptimizerSettings::ProbeMtu(DWORD* mtu)
     DWORD found = 0;
     for (;;) {
         ++size;
-        CString errorText;
-        int status = PingNoAnswer;
-        int responseTime = 0;
-        if (!SendPing(target, errorText, size, &status, &responseTime)) {
-            PostStatus(WM_INET_SCAN_STATUS, ProgressProbeText, errorText);
+        if (!Ping(target, size, status, responseTime))
             return 0;
-        }
         if (status == PingPacketTooBig) {
             found = static_cast<DWORD>(size - 1 + PingHeaderBytes);
             break;
@@ -402,11 +406,9 @@ int COptimizerSettings::ProbeLatency(DWORD* latencyMs)
     int failedPings = 0;
     unsigned sum = 0;
     while (remaining > 0) {
-        CString errorText;
-        int status = PingNoAnswer;
-        int responseTime = 0;
-        if (!SendPing(TweakProbeHostName, errorText, -1, &status, &responseTime)) {
-            PostStatus(WM_INET_SCAN_STATUS, ProgressProbeText, errorText);
+        int status;
+        int responseTime;
+        if (!Ping(TweakProbeHostName, -1, status, responseTime)) {
             if (++failedPings >= FailedPingsAllowed)
                 return 0;
             continue;
@@ -415,7 +417,9 @@ int COptimizerSettings::ProbeLatency(DWORD* latencyMs)
             PostFailedStatus(status);
             return 0;
         }
-        sum += static_cast<unsigned>(responseTime);
+        // A success that names no time took less than one that does.
+        if (responseTime > 0)
+            sum += static_cast<unsigned>(responseTime);
         --remaining;
     }
     // Half the sum less one; four answers within a millisecond are a latency of 0.

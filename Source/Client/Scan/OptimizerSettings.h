@@ -97,6 +97,9 @@ private:
     void RunInternetScan();
     void PostStatus(UINT message, WPARAM progress, const char* text);
     void PostFailedStatus(int statusCode);
+    // One ping of the probes: 0 when the transport failed (its text is posted), else 1 with
+    // the ping's status and response time.
+    int Ping(const char* target, int size, int& status, int& responseTime);
     void Select(int firstRow, int lastRow, int kind, DWORD mask);
     int Apply(int firstRow, int lastRow);
     int Restore(int firstRow, int lastRow);

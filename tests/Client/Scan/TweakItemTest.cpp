@@ -65,8 +65,9 @@ TEST(TweakItems, ValueRowsReadApplyAndRestore)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << c.row << " " << c.name);
         DeleteStored(c.root, c.path, c.name, c.view);
-        if (c.before.type != REG_NONE)
+        if (c.before.type != REG_NONE) {
             ASSERT_TRUE(WriteStored(c.root, c.path, c.name, c.view, c.before));
+        }
 
         COptimizerItem item = Row(c.row);
         EXPECT_EQ(item.ReadCurrent(), c.readResult);
@@ -76,8 +77,9 @@ TEST(TweakItems, ValueRowsReadApplyAndRestore)
         EXPECT_EQ(item.ApplyOptimal(), 1);
         EXPECT_EQ(ReadStored(c.root, c.path, c.name, c.view), c.applied);
         EXPECT_TRUE(item.GetFlags() & TWEAK_WRITTEN);
-        if (c.view == KEY_WOW64_64KEY)
+        if (c.view == KEY_WOW64_64KEY) {
             EXPECT_EQ(ReadStored(c.root, c.path, c.name, KEY_WOW64_32KEY), Missing);
+        }
 
         item.SetWindowsDefault();
         EXPECT_EQ(item.RestoreDefault(), 1);

@@ -30,6 +30,28 @@ PingReply Fails(const char* text)
     return PingReply{0, 0, 0, text};
 }
 
+// One probe's run over a scripted ping: what it returned and measured, and what it sent.
+struct ProbeRun {
+    int succeeded;
+    DWORD value;
+    PingScript script;
+    std::vector<std::string> texts;
+};
+
+ProbeRun RunProbe(const std::function<PingReply(int, int)>& rule,
+                  int (COptimizerSettings::*probe)(DWORD*))
+{
+    ProbeRun run{0, Untouched, PingScript{rule, {}, {}}, {}};
+    ScriptedPingInPlace scripted(run.script);
+    ScanRecorder recorder;
+    COptimizerSettings settings;
+    settings.SetNotifyWindow(recorder.Window());
+    run.succeeded = (settings.*probe)(&run.value) != 0;
+    recorder.Pump();
+    run.texts = recorder.ProbeTexts();
+    return run;
+}
+
 }  // namespace
 
 TEST(TweakProbes, MtuSearch)
@@ -68,20 +90,14 @@ TEST(TweakProbes, MtuSearch)
     SetAdapterKeyForTesting("", static_cast<DWORD>(-1));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PingScript script{c.rule, {}, {}};
-        ScriptedPingInPlace scripted(script);
-        ScanRecorder recorder;
-        COptimizerSettings settings;
-        settings.SetNotifyWindow(recorder.Window());
-        DWORD mtu = Untouched;
-        EXPECT_EQ(settings.ProbeMtu(&mtu) != 0, c.succeeded != 0);
-        EXPECT_EQ(mtu, c.mtu);
-        EXPECT_EQ(script.sizes, c.sizes);
-        recorder.Pump();
-        EXPECT_EQ(recorder.ProbeTexts(), c.texts);
+        ProbeRun run = RunProbe(c.rule, &COptimizerSettings::ProbeMtu);
+        EXPECT_EQ(run.succeeded, c.succeeded);
+        EXPECT_EQ(run.value, c.mtu);
+        EXPECT_EQ(run.script.sizes, c.sizes);
+        EXPECT_EQ(run.texts, c.texts);
         // Without a known gateway the probe pings the public address.
-        ASSERT_FALSE(script.addresses.empty());
-        EXPECT_EQ(script.addresses.front(), TweakProbeHostAddress);
+        for (const std::string& address : run.script.addresses)
+            EXPECT_EQ(address, TweakProbeHostAddress);
     }
     SetAdapterKeyForTesting(NULL, 0);
 }
@@ -114,19 +130,13 @@ TEST(TweakProbes, Latency)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PingScript script{c.rule, {}, {}};
-        ScriptedPingInPlace scripted(script);
-        ScanRecorder recorder;
-        COptimizerSettings settings;
-        settings.SetNotifyWindow(recorder.Window());
-        DWORD latency = Untouched;
-        EXPECT_EQ(settings.ProbeLatency(&latency) != 0, c.succeeded != 0);
-        EXPECT_EQ(latency, c.latency);
-        EXPECT_EQ(script.sizes, std::vector<int>(c.pings, -1));
-        for (const std::string& address : script.addresses)
+        ProbeRun run = RunProbe(c.rule, &COptimizerSettings::ProbeLatency);
+        EXPECT_EQ(run.succeeded, c.succeeded);
+        EXPECT_EQ(run.value, c.latency);
+        EXPECT_EQ(run.script.sizes, std::vector<int>(c.pings, -1));
+        for (const std::string& address : run.script.addresses)
             EXPECT_EQ(address, TweakProbeHostName);
-        recorder.Pump();
-        EXPECT_EQ(recorder.ProbeTexts(), c.texts);
+        EXPECT_EQ(run.texts, c.texts);
     }
 }
 
