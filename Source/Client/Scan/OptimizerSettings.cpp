@@ -77,7 +77,8 @@ COptimizerSettings::COptimizerSettings()
       m_notifyWindow(NULL),
       m_speedClass(0),
       m_inetMask(0),
-      m_offline(0)
+      m_offline(0),
+      m_internetScanRunning(false)
 {
     for (int row = 0; row < TweakRowCount; ++row)
         m_items[row].SetId(row);
@@ -135,11 +136,14 @@ void COptimizerSettings::PostFailedStatus(int statusCode)
 
 void COptimizerSettings::StartInternetScan(int speedClass, HWND window, DWORD mask, int connected)
 {
+    // One worker at a time works on the items and the texts it has posted.
+    if (m_internetScanRunning.exchange(true))
+        return;
     m_notifyWindow = window;
     m_speedClass = speedClass;
     m_inetMask = mask;
     m_offline = connected ? 0 : 1;
-    // The previous worker has ended (its last message was its end); only its handle is left.
+    // The previous worker has posted its end; only its handle is left.
     if (m_thread) {
         CloseHandle(m_thread);
         m_thread = NULL;
@@ -151,6 +155,7 @@ void COptimizerSettings::StartInternetScan(int speedClass, HWND window, DWORD ma
     if (!m_thread) {
         // No worker: the scan still ends, so the page does not wait for it forever.
         m_offline = 1;
+        m_internetScanRunning = false;
         if (m_notifyWindow) {
             PostMessageA(m_notifyWindow, WM_INET_SCAN_RESULT, 0, 0);
             PostMessageA(m_notifyWindow, WM_INETSCAN_DONE, 0, 0);
@@ -165,8 +170,10 @@ unsigned __stdcall COptimizerSettings::InternetScanThread(void* settings)
         self->RunInternetScan();
     } catch (...) {
         // The scan is over either way; the page must hear of its end.
-        if (self->m_notifyWindow)
-            PostMessageA(self->m_notifyWindow, WM_INETSCAN_DONE, 0, 0);
+        HWND window = self->m_notifyWindow;
+        self->m_internetScanRunning = false;
+        if (window)
+            PostMessageA(window, WM_INETSCAN_DONE, 0, 0);
     }
     return 0;
 }
@@ -226,8 +233,11 @@ void COptimizerSettings::RunInternetScan()
                      probesSucceeded);
     if (comEntered)
         CoUninitialize();
-    if (m_notifyWindow)
-        PostMessageA(m_notifyWindow, WM_INETSCAN_DONE, 0, 0);
+    // From here on a new scan may start, and this worker touches nothing of the object.
+    HWND window = m_notifyWindow;
+    m_internetScanRunning = false;
+    if (window)
+        PostMessageA(window, WM_INETSCAN_DONE, 0, 0);
 }
 
 void COptimizerSettings::ScanSystemTweaks(HWND window, DWORD mask)

@@ -27,7 +27,8 @@ public:
     COptimizerSettings& operator=(const COptimizerSettings&) = delete;
 
     // Starts the internet scan of the categories in mask on a worker thread; offline (no probes,
-    // the offline values) when connected is 0. The previous scan's worker handle is closed.
+    // the offline values) when connected is 0. The previous scan's worker handle is closed. While
+    // a worker runs, a start does nothing (the running scan's end still comes).
     void StartInternetScan(int speedClass, HWND window, DWORD mask, int connected);
     // The system scan of the categories in mask, on the caller's thread.
     void ScanSystemTweaks(HWND window, DWORD mask);
@@ -92,6 +93,8 @@ private:
     // The status texts of the current internet scan; a posted text's address stays valid
     // because the deque never moves its elements when one is added.
     std::deque<CString> m_statusTexts;
+    // From a start until the worker's last step before its end message.
+    std::atomic<bool> m_internetScanRunning;
 
     static unsigned __stdcall InternetScanThread(void* settings);
     void RunInternetScan();

@@ -276,3 +276,33 @@ TEST(TweakScans, SystemScanOnWindows10)
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, appDefaults);
 }
+
+// A start while the worker runs changes nothing: one scan, one end.
+TEST(TweakScans, StartWhileRunningIsIgnored)
+{
+    AdapterPinned noAdapter("");
+    static HANDLE release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    PingScript script{[](int size, int call) {
+                          WaitForSingleObject(release, 30000);
+                          return PathPassingUpTo(1472)(size, call);
+                      },
+                      {}, {}};
+    ScriptedPingInPlace scripted(script);
+    COptimizerSettings settings;
+    ScanRecorder recorder;
+    settings.StartInternetScan(0, recorder.Window(), 0x1F, 1);
+    settings.StartInternetScan(0, recorder.Window(), 0, 0);
+    SetEvent(release);
+    ASSERT_TRUE(recorder.PumpUntil(WM_INETSCAN_DONE));
+    Sleep(200);
+    recorder.Pump();
+    int ends = 0, rows = 0;
+    for (const RecordedMessage& m : recorder.Messages()) {
+        ends += m.message == WM_INETSCAN_DONE;
+        rows += m.message == WM_INET_SCAN_STATUS && m.wParam >= 46 && m.hasText;
+    }
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(rows, 54);
+    EXPECT_EQ(settings.IsOffline(), 0);
+    EXPECT_EQ(settings.GetInetTotal(), 27);
+}
