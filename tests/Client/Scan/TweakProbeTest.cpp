@@ -1,5 +1,7 @@
 // The MTU and latency probes over a scripted ping: the sizes sent, the result and the texts they
 // report; and the real transport this system gets, with one ping of the loopback address.
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
 #include "Scan/NetworkPing.h"
@@ -171,4 +173,20 @@ TEST(TweakProbes, SystemTransportPingsTheLoopback)
     status = -1;
     EXPECT_EQ(SystemPing("127.0.0.1", errorText, 1400, &status, &time), 1);
     EXPECT_EQ(status, 0);
+}
+
+// The real lookups: an interface key is a braced GUID or nothing, and the gateway always names
+// somewhere to ping.
+TEST(TweakProbes, RouteLookups)
+{
+    SetAdapterKeyForTesting(NULL, 0);
+    CString key = GetAdapterKey(1);
+    if (!key.IsEmpty()) {
+        EXPECT_EQ(key[0], '{');
+        EXPECT_EQ(key[key.GetLength() - 1], '}');
+        EXPECT_NE(GetAdapterIndex(), static_cast<DWORD>(-1));
+    }
+    CString gateway = GetDefaultGateway();
+    EXPECT_NE(inet_addr(gateway), INADDR_NONE) << gateway.GetString();
+    SetAdapterKeyForTesting(NULL, 0);
 }
