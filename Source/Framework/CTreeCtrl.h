@@ -78,6 +78,11 @@ public:
     HTREEITEM GetPrevVisibleItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PREVIOUSVISIBLE); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(NULL, TVGN_CARET); }
     BOOL SelectItem(HTREEITEM hItem) { return BOOL(Send(TVM_SELECTITEM, TVGN_CARET, LPARAM(hItem))); }
+    // Scrolls so that hItem is the first visible item.
+    BOOL SelectSetFirstVisible(HTREEITEM hItem)
+    {
+        return BOOL(Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, LPARAM(hItem)));
+    }
     BOOL Expand(HTREEITEM hItem, UINT nCode) { return BOOL(Send(TVM_EXPAND, WPARAM(nCode), LPARAM(hItem))); }
     BOOL EnsureVisible(HTREEITEM hItem) { return BOOL(Send(TVM_ENSUREVISIBLE, 0, LPARAM(hItem))); }
 

@@ -30,8 +30,6 @@ CClientApp::CClientApp()
       m_pProcess(NULL),
       m_pScanItemsInfo(NULL),
       m_scanningDlg(IDD_PAGE_SYSTEM_SCAN),
-      m_regScanDetailDlg(IDD_PAGE_REGISTRY_RESULTS),
-      m_junkScanDetailDlg(IDD_PAGE_JUNK_RESULTS),
       m_inetOptimDetailDlg(IDD_PAGE_INTERNET_RESULTS),
       m_sysOptimDetailDlg(IDD_PAGE_SYSTEM_RESULTS),
       m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
@@ -96,6 +94,7 @@ BOOL CClientApp::InitInstance()
         m_pProcess = GetEngineInterface() ? GetEngineInterface()->NewProcess() : NULL;
     if (!m_pScanItemsInfo)
         m_pScanItemsInfo = new CScanItemsInfo();
+    m_regScanDetailDlg.SetScanItemsInfo(m_pScanItemsInfo);
 
     m_handCursor = LoadCursor(NULL, IDC_HAND);
     LoadSettings();

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "Client/Scan/JunkScanDetailDlg.h"
+#include "Client/Scan/RegScanDetailDlg.h"
 #include "Client/Scan/ScanItemsInfo.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
@@ -49,8 +51,8 @@ public:
     // The pages, constructed with no parent and created as children of the main window. Each
     // becomes its own page class when that page is built.
     CEmptyPageDlg m_scanningDlg;          // 1 System Scan
-    CEmptyPageDlg m_regScanDetailDlg;     // 2 registry results
-    CEmptyPageDlg m_junkScanDetailDlg;    // 3 junk results
+    CRegScanDetailDlg m_regScanDetailDlg;   // 2 registry results
+    CJunkScanDetailDlg m_junkScanDetailDlg; // 3 junk results
     CEmptyPageDlg m_inetOptimDetailDlg;   // 4 internet results
     CEmptyPageDlg m_sysOptimDetailDlg;    // 5 system results
     CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster

@@ -30,3 +30,6 @@
 // --- messages ---------------------------------------------------------------------------------
 #define WM_REGRESULTS_REFRESH        0x81E  // refill the registry tree (nothing posts it)
 #define WM_REGTREE_UPDATE            0x87F  // the tree's "&Ignore": ignore the selected entry
+// Sent to the junk results page by a thread other than its own: one of its calls, carried out
+// on the page's thread (wParam: the call).
+#define WM_JUNKRESULTS_ON_PAGE_THREAD 0x880

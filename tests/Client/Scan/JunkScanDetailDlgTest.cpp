@@ -1,0 +1,156 @@
+// The junk results page's tree texts, images and check marks for a table of the scan page's
+// calls, and the selection the clean gets from it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Client/Resources/ResultsResources.h"
+#include "Client/Scan/JunkScanDetailDlg.h"
+#include "Engine/Interfaces/EngineInterfaces.h"
+#include "Scan/ResultsPageSupport.h"
+
+namespace {
+
+class JunkResultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_scanPage.scannedJunkMask = JunkScanDefaultMask;
+        m_page.SetScanPage(&m_scanPage);
+        ASSERT_TRUE(m_page.Create(IDD_PAGE_JUNK_RESULTS, m_host.Window()));
+        m_page.ShowWindow(SW_SHOW);
+    }
+    void TearDown() override { m_page.DestroyWindow(); }
+
+    std::string Text(HTREEITEM item) { return std::string(m_page.GetTree().GetItemText(item)); }
+    int Image(HTREEITEM item)
+    {
+        int image = -1, selected = -1;
+        m_page.GetTree().GetItemImage(item, image, selected);
+        return image == selected ? image : -1;
+    }
+
+    HostWindow m_host;
+    RecordingScanPage m_scanPage;
+    CJunkScanDetailDlg m_page;
+};
+
+const char* const Blue = "<font size=\"+1\" color=\"#1a66a2\">(";
+const char* const Green = "<font size=\"+1\" color=\"#2ab034\">(";
+
+std::string Item(const std::string& name, const std::string& rest)
+{
+    return "<font size=\"+1\">" + name + " </font>" + rest + ")</font>";
+}
+
+TEST_F(JunkResultsTest, SectionsGiveTheExactTextsImagesAndTicks)
+{
+    CXHtmlTree& tree = m_page.GetTree();
+    m_page.AppendItem("C:\\t\\a.tmp", 1000);
+    m_page.AppendItem("", 5);              // no text: not shown
+    m_page.AppendItem("C:\\t\\zero.tmp", 0);  // nothing found: not shown
+    m_page.AppendItem("C:\\t\\b.tmp", 3000);
+    const struct {
+        DWORD bit;
+        ULONGLONG size, count;
+        std::string text;
+    } sections[] = {
+        {0x1, 4000, 2, Item("Temporary Files", std::string(Blue) + "2 file(s) were found , a total of 3.91 KB")},
+        {0x2, 10, 1, Item("Explorer MRUs", std::string(Blue) + "1 trace is found , a total of 10 bytes")},
+        {0x4, 1025, 2, Item("Run (in Start Menu)", std::string(Blue) + "2 traces were found , a total of 1.00 KB")},
+        {0x8, 1024, 1, Item("Recycle Bin", std::string(Blue) + "1 file(s) were found , a total of 1024 bytes")},
+        {0x10, 0, 0, Item("Search Autocomplete", std::string(Green) + "No junk found")},
+        {0x20, 5ull << 30, 3, Item("Recent Documents", std::string(Blue) + "3 file(s) were found , a total of 5.00 GB")},
+        {0x200000, 0, 0, Item("Installer Cache", std::string(Green) + "No junk found")},
+        {0x40, 0, 0, Item("IE - Cookies", std::string(Green) + "No junk found")},
+        {0x80, 0, 0, Item("IE - Typed URLs", std::string(Green) + "No junk found")},
+        {0x200, 0, 0, Item("IE - Internet History", std::string(Green) + "No junk found")},
+        {0x400000, 3 << 20, 1, Item("Edge - Cookies", std::string(Blue) + "1 file(s) were found , a total of 3.00 MB")},
+    };
+    std::vector<HTREEITEM> items;
+    for (const auto& s : sections) {
+        m_page.AddSection(s.bit, s.size, s.count);
+        items.push_back(m_page.GetCategoryItem(s.bit));
+        ASSERT_NE(items.back(), nullptr) << s.bit;
+        EXPECT_EQ(Text(items.back()), s.text);
+        EXPECT_EQ(Image(items.back()), 65534);
+        // Ticked when the scan ran it.
+        EXPECT_EQ(tree.GetCheck(items.back()), (s.bit & JunkScanDefaultMask) != 0) << s.bit;
+    }
+
+    // The entries appended before a section hang under it, ticked and disabled.
+    HTREEITEM entry = tree.GetChildItem(items[0]);
+    std::vector<std::string> entries;
+    for (; entry; entry = tree.GetNextSiblingItem(entry)) {
+        entries.push_back(Text(entry));
+        EXPECT_TRUE(tree.GetCheck(entry));
+        ASSERT_NE(tree.GetItemDataStruct(entry), nullptr);
+        EXPECT_FALSE(tree.GetItemDataStruct(entry)->bEnabled);
+    }
+    EXPECT_EQ(entries, (std::vector<std::string>{Item("C:\\t\\a.tmp", std::string(Green) + "1000 bytes"),
+                                                 Item("C:\\t\\b.tmp", std::string(Green) + "2.93 KB")}));
+    EXPECT_EQ(tree.GetChildItem(items[1]), nullptr);
+    EXPECT_TRUE(m_page.GetEntries().empty());
+
+    // The group nodes: summaries after a group's last category (orange, a backslash between the
+    // nouns for Windows and Internet Explorer), the plain name until then.
+    std::vector<std::string> roots;
+    std::vector<int> images;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root)) {
+        roots.push_back(Text(root));
+        images.push_back(Image(root));
+    }
+    EXPECT_EQ(roots, (std::vector<std::string>{
+                         "<font size=\"+1\">Windows System </font><font size=\"+1\" color=\"#ea7100\">"
+                         "(9 file(s)\\trace(s) were found , a total of 5.00 GB)</font>",
+                         "<font size=\"+1\">Internet Explorer </font><font size=\"+1\" color=\"#ea7100\">"
+                         "(No junk found)</font>",
+                         "<font size=\"+1\">Microsoft Edge </font>",
+                     }));
+    EXPECT_EQ(images, (std::vector<int>{4, 1, 5}));
+}
+
+TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUnticksItsEntries)
+{
+    CXHtmlTree& tree = m_page.GetTree();
+    EXPECT_EQ(m_page.GetSelectedJunkTypes(), 0u);
+    m_page.AppendItem("C:\\t\\a.tmp", 10);
+    m_page.AddSection(0x1, 10, 1);
+    for (DWORD bit : {0x2u, 0x4u, 0x8u, 0x10u, 0x20u, 0x200000u, 0x40u, 0x80u, 0x100u, 0x200u})
+        m_page.AddSection(bit, 0, 0);
+    EXPECT_EQ(m_page.GetSelectedJunkTypes(), JunkScanDefaultMask & 0x2003FF);
+
+    // A category without a recorded item is found by its name.
+    HTREEITEM bin = m_page.GetCategoryItem(0x8);
+    ASSERT_NE(bin, nullptr);
+    m_page.SetCategoryItem(NULL, 0x8);   // a null handle is not kept
+    EXPECT_EQ(m_page.GetCategoryItem(0x8), bin);
+    tree.SetCheck(bin, FALSE);
+    EXPECT_EQ(m_page.GetSelectedJunkTypes(), JunkScanDefaultMask & 0x2003F7);
+    tree.SetCheck(m_page.GetCategoryItem(0x40), TRUE);
+    EXPECT_EQ(m_page.GetSelectedJunkTypes(), (JunkScanDefaultMask & 0x2003F7) | 0x40);
+
+    HTREEITEM temporary = m_page.GetCategoryItem(0x1);
+    tree.SetCheck(temporary, FALSE);
+    EXPECT_FALSE(tree.GetCheck(tree.GetChildItem(temporary)));
+    EXPECT_EQ(m_page.GetSelectedJunkTypes() & 0x1, 0u);
+
+    // Reset: an empty tree selects nothing.
+    m_page.Reset();
+    EXPECT_EQ(tree.GetRootItem(), nullptr);
+    EXPECT_EQ(m_page.GetCategoryItem(0x1), nullptr);
+    EXPECT_EQ(m_page.GetSelectedJunkTypes(), 0u);
+}
+
+TEST_F(JunkResultsTest, BackAndTheHiddenCleanOnlyShowTheScanPage)
+{
+    m_page.AddSection(0x1, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_page.m_hWnd, IDC_JUNKRESULTS_CLEAN)));
+    for (int id : {IDC_RESULTS_BACK, IDC_JUNKRESULTS_CLEAN})
+        m_page.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(::GetDlgItem(m_page.m_hWnd, id)));
+    EXPECT_EQ(ShownPages(), (std::vector<int>{1, 1}));
+    EXPECT_NE(m_page.GetCategoryItem(0x1), nullptr);
+}
+
+}  // namespace

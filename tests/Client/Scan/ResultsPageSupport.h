@@ -1,0 +1,75 @@
+// Test support of the results pages: the scan page as they call it (recording every call), a
+// host window standing for the main window, and the record of the pages asked to be shown.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "Client/Scan/ScanResultsOwner.h"
+#include "Client/Skin/StyleDialog.h"
+#include "Framework/CWnd.h"
+
+// The scan page's side, recorded.
+class RecordingScanPage : public CScanResultsOwner {
+public:
+    std::vector<std::string> calls;
+    DWORD scannedJunkMask = 0;
+    int registryCount = -1;
+
+    BOOL GetResultArea(RECT*) override { return FALSE; }
+    void SetRegistryCount(int count) override
+    {
+        registryCount = count;
+        calls.push_back("count " + std::to_string(count));
+    }
+    void SetRegistryGauge(int position) override { calls.push_back("gauge " + std::to_string(position)); }
+    void SetCategoryValue(int value, int row) override
+    {
+        calls.push_back("mark " + std::to_string(value) + " row " + std::to_string(row));
+    }
+    void ShowRegistryRowGood() override { calls.push_back("good"); }
+    void UpdateSummaryText(int code) override { calls.push_back("summary " + std::to_string(code)); }
+    DWORD GetScannedJunkMask() override { return scannedJunkMask; }
+};
+
+// The pages' "Back" goes through the function the main window registers.
+inline std::vector<int>& ShownPages()
+{
+    static std::vector<int> pages;
+    return pages;
+}
+inline void RecordShowPage(int page) { ShownPages().push_back(page); }
+
+// A framework window standing for the main window (so notifications are reflected).
+class HostWindow {
+public:
+    HostWindow()
+    {
+        InitCommonControls();
+        StyleDialog::SetShowPageFunction(&RecordShowPage);
+        ShownPages().clear();
+        m_window.CreateEx(0, NULL, "results host", WS_POPUP | WS_VISIBLE, 20, 20, 760, 520, NULL, NULL);
+    }
+    ~HostWindow() { m_window.DestroyWindow(); }
+    CWnd* Window() { return &m_window; }
+
+private:
+    CWnd m_window;
+};
+
+// Dispatches this thread's messages for ms milliseconds, at least one round.
+inline void PumpFor(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(2);
+    } while (int(end - GetTickCount()) > 0);
+}
