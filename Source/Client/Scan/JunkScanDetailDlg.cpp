@@ -4,6 +4,7 @@
 #include "Client/Resources/ControlResources.h"
 #include "Client/Resources/ResultsResources.h"
 #include "Client/Scan/ResultPageLook.h"
+#include "Client/Scan/ScanCategories.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 
 namespace {
@@ -69,7 +70,6 @@ const int TreeItemHeight = 25;
 const int ItemImageWidth = 18, ItemImageHeight = 17;
 const int StateImageWidth = 13, StateImageHeight = 18;
 const COLORREF ImageMaskColour = RGB(255, 255, 255);
-const DWORD JunkSelectionDefault = JunkScanDefaultMask;
 
 int FindRow(DWORD category)
 {
@@ -133,7 +133,7 @@ CJunkScanDetailDlg::CJunkScanDetailDlg()
 
 DWORD CJunkScanDetailDlg::GetLastSelScanJunkTypes()
 {
-    return JunkSelectionDefault;
+    return GetLastSelScanTypes(ScanKindJunk);
 }
 
 // --- texts ----------------------------------------------------------------------------------
