@@ -106,13 +106,13 @@ void COptimizerSettings::ResetCounts()
 
 int COptimizerSettings::GetInetCount(DWORD bit) const
 {
-    int index = CategoryIndex(TweakKindInternet, bit);
+    int index = CategoryIndex(ScanKindInternet, bit);
     return index < 0 ? 0 : m_inetCounts[index].load();
 }
 
 int COptimizerSettings::GetSysCount(DWORD bit) const
 {
-    int index = CategoryIndex(TweakKindSystem, bit);
+    int index = CategoryIndex(ScanKindSystem, bit);
     return index < 0 ? 0 : m_sysCounts[index].load();
 }
 
@@ -222,7 +222,7 @@ void COptimizerSettings::RunInternetScan()
         if (category && (category->bit & m_inetMask) &&
             TweakDiffersFromOptimal(item, TcpWindowCountTolerance)) {
             ++m_inetTotal;
-            ++m_inetCounts[CategoryIndex(TweakKindInternet, category->bit)];
+            ++m_inetCounts[CategoryIndex(ScanKindInternet, category->bit)];
         }
         ++m_inetProcessed;
         PostStatus(WM_INET_SCAN_STATUS, ProgressRows + row, text);
@@ -256,7 +256,7 @@ void COptimizerSettings::ScanSystemTweaks(HWND window, DWORD mask)
         const TweakCategoryRows* category = FindTweakCategory(row);
         if (category && (category->bit & mask) && item.GetOptimal() != item.GetCurrent()) {
             ++m_sysTotal;
-            ++m_sysCounts[CategoryIndex(TweakKindSystem, category->bit)];
+            ++m_sysCounts[CategoryIndex(ScanKindSystem, category->bit)];
         }
         ++m_sysProcessed;
         PostStatus(WM_SYS_SCAN_STATUS, ProgressRows + row, NULL);
@@ -274,7 +274,7 @@ void COptimizerSettings::Select(int firstRow, int lastRow, int kind, DWORD mask)
         if (!category || category->kind != kind || !(category->bit & mask))
             continue;
         // Without probe results these rows hold guesses, which never replace the user's values.
-        if (kind == TweakKindInternet && m_offline && IsProbedRow(row))
+        if (kind == ScanKindInternet && m_offline && IsProbedRow(row))
             continue;
         COptimizerItem& item = m_items[row];
         item.SetFlags(item.GetFlags() | TWEAK_SELECTED);
@@ -283,12 +283,12 @@ void COptimizerSettings::Select(int firstRow, int lastRow, int kind, DWORD mask)
 
 void COptimizerSettings::SelectInternetCategories(DWORD mask)
 {
-    Select(0, TweakInternetRowCount - 1, TweakKindInternet, mask);
+    Select(0, TweakInternetRowCount - 1, ScanKindInternet, mask);
 }
 
 void COptimizerSettings::SelectSystemCategories(DWORD mask)
 {
-    Select(TweakInternetRowCount, GetItemCount() - 1, TweakKindSystem, mask);
+    Select(TweakInternetRowCount, GetItemCount() - 1, ScanKindSystem, mask);
 }
 
 void COptimizerSettings::ClearSelection()

@@ -210,15 +210,15 @@ const TweakDefinition TweakDefinitionTable[TweakRowCount] = {
 };
 
 const TweakCategoryRows TweakCategoryTable[TweakCategoryCount] = {
-    {TweakKindInternet, InetTweakTcpIp, "TCP/IP", 0, 25},
-    {TweakKindInternet, InetTweakWinSock, "WinSock", 26, 31},
-    {TweakKindInternet, InetTweakInternetExplorer, "Internet Explorer", 32, 40},
-    {TweakKindInternet, InetTweakWorkstation, "Workstation", 41, 45},
-    {TweakKindInternet, InetTweakDnsCache, "DNS Cache", 46, 53},
-    {TweakKindSystem, SysTweakStartShutdown, "StartShutdown", 54, 56},
-    {TweakKindSystem, SysTweakStability, "SystemStability", 57, 59},
-    {TweakKindSystem, SysTweakDisplay, "DisplaySpeed", 60, 69},
-    {TweakKindSystem, SysTweakInputOutput, "IOSpeed", 70, 77},
+    {ScanKindInternet, InetTweakTcpIp, "TCP/IP", 0, 25},
+    {ScanKindInternet, InetTweakWinSock, "WinSock", 26, 31},
+    {ScanKindInternet, InetTweakInternetExplorer, "Internet Explorer", 32, 40},
+    {ScanKindInternet, InetTweakWorkstation, "Workstation", 41, 45},
+    {ScanKindInternet, InetTweakDnsCache, "DNS Cache", 46, 53},
+    {ScanKindSystem, SysTweakStartShutdown, "StartShutdown", 54, 56},
+    {ScanKindSystem, SysTweakStability, "SystemStability", 57, 59},
+    {ScanKindSystem, SysTweakDisplay, "DisplaySpeed", 60, 69},
+    {ScanKindSystem, SysTweakInputOutput, "IOSpeed", 70, 77},
 };
 
 const TweakCategoryRows* FindTweakCategory(int row)

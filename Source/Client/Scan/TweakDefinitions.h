@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "Scan/ScanCategories.h"
+
 const int TweakRowCount = 78;
 const int TweakInternetRowCount = 54;     // rows 0-53; the system rows are 54-77
 const int TweakNoRow = TweakRowCount;     // the id of an item no row has been given yet
@@ -32,13 +34,9 @@ const int TweakRowGlobalMaxTcpWindowSize = 7;
 const int TweakRowMtu = 10;
 const int TweakRowTcpWindowSize = 25;
 
-// Scan kinds of the tweak masks (the kinds 1 and 2 are the registry and junk scans).
-const int TweakKindInternet = 3;
-const int TweakKindSystem = 4;
-
 // A category: its mask bit within its kind's mask and its rows.
 struct TweakCategoryRows {
-    int kind;              // TweakKindInternet or TweakKindSystem
+    int kind;              // ScanKindInternet or ScanKindSystem
     DWORD bit;             // InetTweakTypeMask or SysTweakTypeMask bit
     const char* category;  // the rows' category text
     int firstRow;

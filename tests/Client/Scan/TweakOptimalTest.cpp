@@ -132,7 +132,7 @@ TEST(TweakOptimal, CategoriesCoverTheirRows)
     for (const TweakCategoryRows& category : TweakCategoryTable)
         for (int row = category.firstRow; row <= category.lastRow; ++row) {
             EXPECT_EQ(FindTweakCategory(row), &category) << row;
-            EXPECT_EQ(category.kind, row < TweakInternetRowCount ? TweakKindInternet : TweakKindSystem);
+            EXPECT_EQ(category.kind, row < TweakInternetRowCount ? ScanKindInternet : ScanKindSystem);
             ++covered;
         }
     EXPECT_EQ(covered, TweakRowCount);
