@@ -169,3 +169,8 @@ JunkFolderRoots JunkFolderRoots::Read()
 CJunkCleaner::CJunkCleaner() : m_stopFlag(0), m_status(nullptr), m_restartNeeded(0) {}
 
 CJunkCleaner::~CJunkCleaner() {}
+
+HRESULT CJunkCleaner::EmptyRecycleBin()
+{
+    return SHEmptyRecycleBinA(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+}

@@ -44,6 +44,12 @@ CString JoinJunkPath(const CString& base, const char* suffix);
 // drive-relative ("C:Temp") paths and bare roots ("C:\", "\\server\share") are refused.
 bool IsJunkFolderUsable(const CString& path);
 
+struct IUrlHistoryStg2;
+// Makes the system's URL history object; the clean clears the history through it. The one place
+// that object is made, so a test can put a recorder in its place.
+typedef HRESULT (*UrlHistoryFactory)(IUrlHistoryStg2** history);
+extern UrlHistoryFactory CreateUrlHistoryStore;
+
 class CJunkCleaner {
 public:
     CJunkCleaner();
@@ -58,6 +64,22 @@ public:
     // Task 9: measures the categories of the process's junk mask and reports every finding
     // through the status object; deletes nothing. Returns -1.
     int ScanJunk(CSSEngineProcess& process);
+
+    // Task 10: removes what the scan measures in the categories of the process's junk mask;
+    // files still in use wait for the restart (OnResult(1)). Returns -1.
+    int CleanJunk(CSSEngineProcess& process);
+
+    int RestartNeeded() const { return m_restartNeeded; }
+    void ResetRestartNeeded() { m_restartNeeded = 0; }
+    int StopFlag() const { return m_stopFlag; }
+    int Stop(int stop)
+    {
+        if (stop)
+            m_stopFlag = 0;
+        return 1;
+    }
+    // Empties the Recycle Bin of every drive without asking, showing or sounding anything.
+    static HRESULT EmptyRecycleBin();
 
     // A size text of the shell ("1.5 KB", "1,954 KB", "12 bytes") as a byte count. Digit
     // grouping and the decimal separator of the user's locale are understood; 0 for an empty

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "Engine/JunkSteps.h"
+#include "Engine/ListDeletions.h"
 #include "Engine/RegistryKeyHandle.h"
 #include "Engine/SSEngineProcess.h"
 
@@ -48,26 +50,11 @@ const char RunMruKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer
 const char WordWheelQueryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\WordWheelQuery";
 const char TypedUrlsKey[] = "Software\\Microsoft\\Internet Explorer\\TypedUrls";
 
-// --- what each category measures ------------------------------------------------------------
-
-enum JunkStepKind {
-    StepFolder,      // every file below a folder, optionally only those with one extension
-    StepFile,        // one file
-    StepValues,      // the named values of a key under HKEY_CURRENT_USER
-    StepRecycleBin,  // the Recycle Bin's items
-};
-
-struct JunkStep {
-    DWORD bit;
-    JunkStepKind kind;
-    CString JunkFolderRoots::*root;  // StepFolder, StepFile
-    const char* path;                // below the root; StepValues: the key
-    const char* filter;              // StepFolder: the extension; StepValues: the list value left out
-};
-
 typedef JunkFolderRoots R;
 
 // In the order the steps of one category run.
+}  // namespace
+
 const JunkStep JunkSteps[] = {
     {JunkTempFiles, StepFolder, &R::Windows, "Temp", nullptr},
     {JunkTempFiles, StepFolder, &R::Temp, nullptr, nullptr},
@@ -124,6 +111,15 @@ const JunkStep JunkSteps[] = {
     {JunkEdgeHistory, StepFolder, &R::EdgePackage, "AC\\#!002\\MicrosoftEdge\\History", nullptr},
     {JunkEdgeHistory, StepFolder, &R::EdgePackage, "AC\\#!121\\MicrosoftEdge\\History", nullptr},
 };
+
+const size_t JunkStepCount = sizeof JunkSteps / sizeof JunkSteps[0];
+
+CString JunkStepPath(const JunkFolderRoots& roots, const JunkStep& step)
+{
+    return step.root ? JoinJunkPath(roots.*step.root, step.path) : CString();
+}
+
+namespace {
 
 // The groups in the order they are reported, each with its bits in order. The saved-form bits
 // (0x400, 0x8000, 0x100000) are never measured by the scan and so never reported.
@@ -223,121 +219,22 @@ ULONGLONG FindDataSize(const WIN32_FIND_DATAA& data)
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// --- the scan of one task -------------------------------------------------------------------
+}  // namespace
 
-class JunkScan {
-public:
-    JunkScan(CSSEngineProcess& process, CAbstractStatus* status)
-        : m_process(process), m_status(status), m_mask(process.m_junkMask),
-          m_state(process.GetStateFlag()), m_textSent(false), m_lastTextTick(0)
-    {
-        m_path[0] = 0;
-    }
+// --- the walk both tasks share --------------------------------------------------------------
 
-    void Run();
-
-private:
-    struct WalkedFolder {
-        CString lowerPath;
-        const char* filter;
-    };
-    struct BinItem {
-        CString text;
-        ULONGLONG size;
-        bool exact;
-    };
-
-    void RunStep(const JunkStep& step);
-    void ScanJunkFolder(const CString& folder, DWORD bit, const char* filter);
-    void WalkFolder(int length, DWORD bit, const char* filter);
-    bool IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD bit, const char* filter) const;
-    bool IsWalked(const CString& lowerPath, const char* filter, bool orBelow) const;
-    void MeasureFile(const CString& path, DWORD bit);
-    void MeasureValues(const char* key, DWORD bit, const char* listValue);
-    void MeasureRecycleBin();
-    void CollectRecycleBin(std::vector<BinItem>& items, bool& complete, LONGLONG& enumerated);
-    static void ReconcileWithBinTotal(std::vector<BinItem>& items, LONGLONG enumerated);
-
-    void Report(DWORD bit, ULONGLONG size, const char* text)
-    {
-        m_status->OnJunkItem(bit, static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), 0, 0, text);
-    }
-    bool TextDue() const
-    {
-        return !m_textSent || GetTickCount() - m_lastTextTick >= StatusTextIntervalMs;
-    }
-    void ShowText(const char* text)
-    {
-        m_status->OnStatusText(text, StageScanning);
-        m_lastTextTick = GetTickCount();
-        m_textSent = true;
-    }
-    void ShowEntry(const char* path);
-
-    CSSEngineProcess& m_process;
-    CAbstractStatus* m_status;
-    const DWORD m_mask;
-    const int m_state;
-    JunkFolderRoots m_roots;
-    bool m_textSent;
-    DWORD m_lastTextTick;
-    std::vector<WalkedFolder> m_walked;  // the folders measured so far for the current bit
-    char m_path[MAX_PATH + 8];           // the walk's current path
-};
-
-void JunkScan::Run()
+CJunkFolderWalk::CJunkFolderWalk(CSSEngineProcess& process, bool cleaning)
+    : m_process(process), m_state(process.GetStateFlag()), m_cleaning(cleaning)
 {
-    m_roots = JunkFolderRoots::Read();
-    for (const JunkGroup& group : JunkGroups) {
-        m_status->OnItemFound(RunAnimation, static_cast<DWORD>(group.number), 1, 0);
-        for (int i = 0; i < group.count; ++i) {
-            const DWORD bit = group.bits[i];
-            m_status->OnJunkItem(bit, 0, 0, 0, 0, "");
-            if (!(m_mask & bit) || !m_process.KeepRunning())
-                continue;
-            m_walked.clear();
-            for (const JunkStep& step : JunkSteps)
-                if (step.bit == bit)
-                    RunStep(step);
-        }
-        m_status->OnItemFound(RunAnimation, static_cast<DWORD>(group.number), 0, 0);
-    }
-    m_status->OnJunkItem(0, 0, 0, 0, 0, "");
-    m_status->OnResult(0);
+    m_path[0] = 0;
+    // The defragmenter keeps its copies and the old hives there until the restart that swaps
+    // them in: cleaning it would lose the backup or break the pending replacement.
+    m_workFolder = process.m_registryDefrag.WorkFolder();
+    m_workFolder.TrimRight("\\/");
+    m_workFolder.MakeLower();
 }
 
-void JunkScan::RunStep(const JunkStep& step)
-{
-    switch (step.kind) {
-    case StepFolder:
-        ScanJunkFolder(JoinJunkPath(m_roots.*step.root, step.path), step.bit, step.filter);
-        break;
-    case StepFile:
-        MeasureFile(JoinJunkPath(m_roots.*step.root, step.path), step.bit);
-        break;
-    case StepValues:
-        MeasureValues(step.path, step.bit, step.filter);
-        break;
-    case StepRecycleBin:
-        MeasureRecycleBin();
-        break;
-    }
-}
-
-void JunkScan::ShowEntry(const char* path)
-{
-    if (!TextDue())
-        return;
-    char shortPath[MAX_PATH + 1];
-    DWORD n = GetShortPathNameA(path, shortPath, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH)
-        return;  // the next entry will show instead
-    ShowText(shortPath);
-}
-
-// --- folders --------------------------------------------------------------------------------
-
-bool JunkScan::IsWalked(const CString& lowerPath, const char* filter, bool orBelow) const
+bool CJunkFolderWalk::IsWalked(const CString& lowerPath, const char* filter, bool orBelow) const
 {
     for (const WalkedFolder& walked : m_walked) {
         // An earlier walk without a filter counted every file; one with the same filter counted
@@ -354,7 +251,17 @@ bool JunkScan::IsWalked(const CString& lowerPath, const char* filter, bool orBel
     return false;
 }
 
-void JunkScan::ScanJunkFolder(const CString& folder, DWORD bit, const char* filter)
+// m_path holds a folder of `length` characters.
+bool CJunkFolderWalk::IsWorkFolder(int length) const
+{
+    if (m_workFolder.IsEmpty() || length != m_workFolder.GetLength())
+        return false;
+    char lower[MAX_PATH + 1];
+    LowerInto(m_path, lower);
+    return m_workFolder == lower;
+}
+
+void CJunkFolderWalk::Walk(const CString& folder, DWORD bit, const char* filter)
 {
     if (!m_process.KeepRunning())
         return;
@@ -362,17 +269,33 @@ void JunkScan::ScanJunkFolder(const CString& folder, DWORD bit, const char* filt
     root.TrimRight("\\/");
     if (!IsJunkFolderUsable(root) || root.GetLength() >= MAX_PATH)
         return;
+    if (m_cleaning) {
+        // Entries are compared with their final paths, which have long names; and a root that
+        // is itself a link (or lies behind one) is not emptied at all.
+        char longRoot[MAX_PATH + 1];
+        DWORD n = GetLongPathNameA(root, longRoot, sizeof longRoot);
+        if (n == 0 || n >= sizeof longRoot)
+            return;
+        root = longRoot;
+        root.TrimRight("\\/");
+        const DWORD attributes = GetFileAttributesA(root);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !LeadsToItself(root))
+            return;
+    }
     CString lower(root);
     lower.MakeLower();
     if (IsWalked(lower, filter, true))
         return;
     m_walked.push_back({lower, filter});
     memcpy(m_path, root.GetString(), static_cast<size_t>(root.GetLength()) + 1);
-    WalkFolder(root.GetLength(), bit, filter);
+    if (IsWorkFolder(root.GetLength()))
+        return;
+    WalkInto(root.GetLength(), bit, filter);
 }
 
 // m_path holds the folder (length characters); each entry's path is built in place behind it.
-void JunkScan::WalkFolder(int length, DWORD bit, const char* filter)
+void CJunkFolderWalk::WalkInto(int length, DWORD bit, const char* filter)
 {
     if (length + 4 >= MAX_PATH)
         return;
@@ -401,29 +324,36 @@ void JunkScan::WalkFolder(int length, DWORD bit, const char* filter)
             continue;
         m_path[length] = '\\';
         memcpy(m_path + length + 1, name, static_cast<size_t>(nameLength) + 1);
-        ShowEntry(m_path);
+        OnEntry(m_path);
 
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            bool walked = false;
-            if (m_walked.size() > 1) {
+            bool skipped = IsWorkFolder(pathLength);
+            if (!skipped && m_walked.size() > 1) {
                 CString lower(m_path);
                 lower.MakeLower();
-                walked = IsWalked(lower, filter, false);
+                skipped = IsWalked(lower, filter, false);
             }
-            if (!walked)
-                WalkFolder(pathLength, bit, filter);
+            // The clean also refuses a folder the system marks as no link but that leads
+            // elsewhere: whatever lies there is not this folder's junk.
+            if (!skipped && m_cleaning && !LeadsToItself(CString(m_path)))
+                skipped = true;
+            if (!skipped) {
+                WalkInto(pathLength, bit, filter);
+                m_path[pathLength] = 0;
+                OnFolderDone(m_path, filter);
+            }
         } else {
             const ULONGLONG size = FindDataSize(data);
             if (!IsFileSkipped(data, size, bit, filter))
-                Report(bit, size, m_path);
+                OnFile(m_path, size, bit);
         }
         m_path[length] = 0;
     } while (FindNextFileA(find.Get(), &data));
 }
 
 // m_path holds the file's full path.
-bool JunkScan::IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD bit,
-                             const char* filter) const
+bool CJunkFolderWalk::IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD bit,
+                                    const char* filter) const
 {
     const char* name = data.cFileName;
     if (filter) {
@@ -440,12 +370,16 @@ bool JunkScan::IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD
     if (strstr(lower, "desktop.ini"))
         return true;
     if (bit == JunkRecentDocuments) {
+        // Jump lists, pinned items included, are not recent documents.
         char lowerPath[MAX_PATH + 1];
         LowerInto(m_path, lowerPath);
         if (lowerPath[0] && (strstr(lowerPath + 1, "automaticdestinations") ||
                              strstr(lowerPath + 1, "customdestinations")))
             return true;
     }
+    // The clean tries every other file and schedules the one still in use for the restart.
+    if (m_cleaning)
+        return false;
     // A file in use by its program is left alone: in the temporary folder that is a "~" file
     // still open, and after a clean every file that could not be deleted.
     if (m_state == 1 && bit == JunkTempFiles && name[0] == '~' && !CanOpenForUpdate(m_path))
@@ -453,6 +387,108 @@ bool JunkScan::IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD
     if (m_state == 0 && !CanOpenForUpdate(m_path))
         return true;
     return false;
+}
+
+namespace {
+
+// --- the scan of one task -------------------------------------------------------------------
+
+class JunkScan : public CJunkFolderWalk {
+public:
+    JunkScan(CSSEngineProcess& process, CAbstractStatus* status)
+        : CJunkFolderWalk(process, false), m_status(status), m_mask(process.m_junkMask),
+          m_textSent(false), m_lastTextTick(0)
+    {
+    }
+
+    void Run();
+
+private:
+    struct BinItem {
+        CString text;
+        ULONGLONG size;
+        bool exact;
+    };
+
+    void RunStep(const JunkStep& step);
+    void OnEntry(const char* path) override;
+    void OnFile(const char* path, ULONGLONG size, DWORD bit) override { Report(bit, size, path); }
+    void MeasureFile(const CString& path, DWORD bit);
+    void MeasureValues(const char* key, DWORD bit, const char* listValue);
+    void MeasureRecycleBin();
+    void CollectRecycleBin(std::vector<BinItem>& items, bool& complete, LONGLONG& enumerated);
+    static void ReconcileWithBinTotal(std::vector<BinItem>& items, LONGLONG enumerated);
+
+    void Report(DWORD bit, ULONGLONG size, const char* text)
+    {
+        m_status->OnJunkItem(bit, static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), 0, 0, text);
+    }
+    bool TextDue() const
+    {
+        return !m_textSent || GetTickCount() - m_lastTextTick >= StatusTextIntervalMs;
+    }
+    void ShowText(const char* text)
+    {
+        m_status->OnStatusText(text, StageScanning);
+        m_lastTextTick = GetTickCount();
+        m_textSent = true;
+    }
+
+    CAbstractStatus* m_status;
+    const DWORD m_mask;
+    JunkFolderRoots m_roots;
+    bool m_textSent;
+    DWORD m_lastTextTick;
+};
+
+void JunkScan::Run()
+{
+    m_roots = JunkFolderRoots::Read();
+    for (const JunkGroup& group : JunkGroups) {
+        m_status->OnItemFound(RunAnimation, static_cast<DWORD>(group.number), 1, 0);
+        for (int i = 0; i < group.count; ++i) {
+            const DWORD bit = group.bits[i];
+            m_status->OnJunkItem(bit, 0, 0, 0, 0, "");
+            if (!(m_mask & bit) || !m_process.KeepRunning())
+                continue;
+            BeginCategory();
+            for (size_t s = 0; s < JunkStepCount; ++s)
+                if (JunkSteps[s].bit == bit)
+                    RunStep(JunkSteps[s]);
+        }
+        m_status->OnItemFound(RunAnimation, static_cast<DWORD>(group.number), 0, 0);
+    }
+    m_status->OnJunkItem(0, 0, 0, 0, 0, "");
+    m_status->OnResult(0);
+}
+
+void JunkScan::RunStep(const JunkStep& step)
+{
+    switch (step.kind) {
+    case StepFolder:
+        Walk(JunkStepPath(m_roots, step), step.bit, step.filter);
+        break;
+    case StepFile:
+        MeasureFile(JunkStepPath(m_roots, step), step.bit);
+        break;
+    case StepValues:
+        MeasureValues(step.path, step.bit, step.filter);
+        break;
+    case StepRecycleBin:
+        MeasureRecycleBin();
+        break;
+    }
+}
+
+void JunkScan::OnEntry(const char* path)
+{
+    if (!TextDue())
+        return;
+    char shortPath[MAX_PATH + 1];
+    DWORD n = GetShortPathNameA(path, shortPath, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH)
+        return;  // the next entry will show instead
+    ShowText(shortPath);
 }
 
 // --- single files ---------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 // File, library, folder and registry list deletions, and where their paths lead.
 #include "Engine/ListDeletions.h"
 
+#include <string.h>
+
 #include "Engine/HardFileDeletion.h"
 #include "Engine/RegistryManager.h"
 #include "Engine/RegistryPathToolkit.h"
@@ -13,8 +15,6 @@ bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-
-typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
 
 // Whether an existing folder between the root and the path's last component is a reparse point
 // (a junction or a symbolic link).
@@ -30,36 +30,57 @@ bool PassesThroughReparsePoint(const CString& path)
     return false;
 }
 
-// Whether the system, opening the path, ends up at the path itself. A link the system does not
-// mark as a reparse point (Wine shows a host link to a file as a plain file) ends elsewhere.
+typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
+
+FinalPathFunction FinalPathQuery()
+{
+    static const FinalPathFunction query =
+        GetProcAddressAs<FinalPathFunction>(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
+    return query;
+}
+
+}  // namespace
+
 // Systems without the final-path query mark every link they have; there the answer is yes.
+bool HandleLeadsTo(HANDLE handle, const CString& longPath)
+{
+    const FinalPathFunction finalPath = FinalPathQuery();
+    if (!finalPath)
+        return true;
+    char reachedText[MAX_PATH * 4] = {};
+    const DWORD length = finalPath(handle, reachedText, sizeof reachedText, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof reachedText)
+        return false;
+    const char* reached = reachedText;
+    CString unc;
+    if (_strnicmp(reached, "\\\\?\\UNC\\", 8) == 0) {
+        unc = "\\";
+        unc += reached + 7;
+        reached = unc.GetString();
+    } else if (strncmp(reached, "\\\\?\\", 4) == 0) {
+        reached += 4;
+    }
+    return lstrcmpiA(reached, longPath) == 0;
+}
+
 bool LeadsToItself(const CString& path)
 {
-    const FinalPathFunction finalPath =
-        GetProcAddressAs<FinalPathFunction>(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
-    if (!finalPath)
+    if (!FinalPathQuery())
         return true;
     HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                 nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    char reachedText[MAX_PATH * 4] = {};
-    const DWORD length = finalPath(handle, reachedText, sizeof reachedText, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    CloseHandle(handle);
-    if (length == 0 || length >= sizeof reachedText)
-        return false;
-    CString reached(reachedText);
-    if (reached.Left(8).CompareNoCase("\\\\?\\UNC\\") == 0)
-        reached = "\\" + reached.Mid(7);
-    else if (reached.Left(4) == "\\\\?\\")
-        reached = reached.Mid(4);
     // The final path has long names; the list may name the same place by short ones.
     char longText[MAX_PATH * 4] = {};
     const DWORD longLength = GetLongPathNameA(path, longText, sizeof longText);
-    const CString named = longLength > 0 && longLength < sizeof longText ? CString(longText) : path;
-    return reached.CompareNoCase(named) == 0;
+    const bool itself = HandleLeadsTo(handle, longLength > 0 && longLength < sizeof longText ? CString(longText) : path);
+    CloseHandle(handle);
+    return itself;
 }
+
+namespace {
 
 // The list text expanded, with trailing "\" removed, and where it leads.
 ListPathTarget ReachListText(CSSEngineProcess& process, const CString& text, CString& path)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Engine/HardFileDeletion.h"
+#include "Engine/ListDeletions.h"
 #include "Engine/RegistryManager.h"
 
 namespace {
@@ -304,11 +305,13 @@ int CSSEngineProcess::ImportRegistryFile(CAbstractStatus* status, CString path)
 
 // --- the repair -----------------------------------------------------------------------------
 
-// A file that is gone already, or that IsDeletableFile refuses, is left alone.
+// A file that is gone already, or that IsDeletableFile refuses, is left alone; so is a link the
+// system shows as a plain file (Wine does so with a host link, and deleting it deletes the file
+// it points to).
 int DeleteFileHard(CSSEngineProcess& process, const char* file, bool kill)
 {
     bool present = false;
-    if (!IsDeletableFile(file, present) || !present)
+    if (!IsDeletableFile(file, present) || !present || !LeadsToItself(file))
         return 1;
     if (DeleteFileA(file) || !IsLockError(GetLastError()) ||
         GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
