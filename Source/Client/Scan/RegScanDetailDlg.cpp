@@ -4,20 +4,17 @@
 #include "Client/Resources/ControlResources.h"
 #include "Client/Resources/ResultsResources.h"
 #include "Client/Scan/ResultPageLook.h"
+#include "Client/Scan/ScanCategories.h"
 #include "Framework/CWinApp.h"
 
 namespace {
 
-// The registry categories in their row order, with the string holding each display name.
-const struct {
-    DWORD bit;
-    UINT nameId;
-} RegistryRows[CRegScanDetailDlg::RegistryCategoryCount] = {
-    {RegScanActiveX, 102},   {RegScanUninstall, 103},  {RegScanFonts, 104},
-    {RegScanSharedDlls, 105}, {RegScanAppPaths, 106},  {RegScanHelpFiles, 107},
-    {RegScanStartupItems, 108}, {RegScanFilePaths, 109}, {RegScanShortcuts, 110},
-    {RegScanEmptyKeys, 111}, {RegScanFileAssociations, 112},
-};
+// The registry categories in their row order, each with the string of its display name.
+const ScanCategoryRow* RegistryRows()
+{
+    int count = 0;
+    return GetScanCategoryRows(ScanKindRegistry, &count);
+}
 
 // Every ignored entry gets this number in the ignore list, whatever its category.
 const int IgnoredEntryNumber = 0x4000;
@@ -28,7 +25,7 @@ const int TreeItemHeight = 25;
 CString DisplayName(int row)
 {
     CString name;
-    name.LoadString(RegistryRows[row].nameId);
+    name.LoadString(RegistryRows()[row].nameId);
     return name;
 }
 
@@ -126,9 +123,10 @@ int CRegScanDetailDlg::CountFoundItems(CategoryCounts* out)
         count = 0;
     if (!m_pScanItems)
         return 0;
-    for (const auto& row : RegistryRows) {
-        const int count = m_pScanItems->GetCount(int(row.bit));
-        out->counts[BitIndex(row.bit)] = count;
+    for (int row = 0; row < RegistryCategoryCount; ++row) {
+        const DWORD bit = RegistryRows()[row].bit;
+        const int count = m_pScanItems->GetCount(int(bit));
+        out->counts[BitIndex(bit)] = count;
         total += count;
     }
     return total;
@@ -141,7 +139,7 @@ void CRegScanDetailDlg::AddCategoryNodes(DWORD mask)
     CategoryCounts counts;
     CountFoundItems(&counts);
     for (int row = 0; row < RegistryCategoryCount; ++row) {
-        const DWORD bit = RegistryRows[row].bit;
+        const DWORD bit = RegistryRows()[row].bit;
         const int count = counts.counts[BitIndex(bit)];
         if (!(mask & bit) || count <= 0 || m_bNodeAdded[row])
             continue;
@@ -161,7 +159,7 @@ void CRegScanDetailDlg::AddFoundItems()
     CategoryCounts counts;
     CountFoundItems(&counts);
     for (int row = 0; row < RegistryCategoryCount; ++row) {
-        const DWORD bit = RegistryRows[row].bit;
+        const DWORD bit = RegistryRows()[row].bit;
         if (!(m_dwCategoryMask & bit) || counts.counts[BitIndex(bit)] <= 0)
             continue;
         ScanItemTextList texts;
@@ -234,7 +232,7 @@ void CRegScanDetailDlg::CheckAllCategories()
     if (!m_Tree.m_hWnd)
         return;
     for (int row = 0; row < RegistryCategoryCount; ++row) {
-        if (!(RegScanAllMask & RegistryRows[row].bit))
+        if (!(GetAllScanItemsMask(ScanKindRegistry) & RegistryRows()[row].bit))
             continue;
         // A category without findings has no node: nothing to tick (and a null item would mean
         // the tree's root to the tree view).
