@@ -21,7 +21,7 @@
 
 #include "Engine/JunkSteps.h"
 #include "Engine/ListDeletions.h"
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/SSEngineProcess.h"
 
 namespace {

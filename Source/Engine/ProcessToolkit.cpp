@@ -6,22 +6,12 @@
 #include "Engine/Md5.h"
 #include "Engine/ProcessLists.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/ModulePath.h"
 
 namespace {
 
 const char* const SkipListFile = "LW.wth";
 const int SkipListChunk = 499;
-
-// The host program's folder with its trailing "\".
-CString ProgramFolder()
-{
-    char module[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return CString();
-    CString folder(module);
-    return folder.Left(folder.ReverseFind('\\') + 1);
-}
 
 }  // namespace
 
@@ -51,7 +41,7 @@ CString DigestFileWithProgress(CSSEngineProcess& process, const CString& path)
 
 int IsOnSkipList(const char* text)
 {
-    CString folder = ProgramFolder();
+    CString folder = GetProgramFolder();
     if (folder.IsEmpty())
         return 0;
     folder.TrimRight('\\');

@@ -5,7 +5,7 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
 #include "Framework/ProcAddress.h"

@@ -1,7 +1,7 @@
 // The existence and text helpers shared by the startup, uninstall, file and shortcut checks.
 #include "Engine/RegistryEntryJudging.h"
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryValueEnumerator.h"
 #include "Framework/CString.h"
 

@@ -8,7 +8,8 @@
 
 #include <vector>
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
+#include "Framework/RegistryRootKeys.h"
 #include "Engine/SSEngineProcess.h"
 
 namespace {

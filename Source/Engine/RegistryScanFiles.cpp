@@ -4,7 +4,7 @@
 #include "Engine/RegistryScanCategories.h"
 
 #include "Engine/RegistryEntryJudging.h"
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryKeyWalks.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/RegistryValueEnumerator.h"

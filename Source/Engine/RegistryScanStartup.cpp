@@ -6,7 +6,7 @@
 #include <shlwapi.h>
 
 #include "Engine/RegistryEntryJudging.h"
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryKeyWalks.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/RegistryValueEnumerator.h"

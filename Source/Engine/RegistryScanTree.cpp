@@ -7,7 +7,8 @@
 
 #include <vector>
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
+#include "Framework/RegistryRootKeys.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
 

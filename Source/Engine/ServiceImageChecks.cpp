@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/RegistryScanCategories.h"
 #include "Engine/SSEngineProcess.h"

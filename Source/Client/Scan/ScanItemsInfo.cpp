@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "Framework/ModulePath.h"
+
 namespace {
 
 const char IgnoreListFile[] = "LI.irg";
@@ -12,14 +14,6 @@ const char ScanLogFolder[] = "Scan Logs";
 // is taken apart, so no record is cut at a block boundary.
 const size_t IgnoreReadChunk = 499;
 const int CookieCategory = 8;
-
-CString ProgramFolder()
-{
-    char module[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    CString folder(module, length < MAX_PATH ? int(length) : 0);
-    return folder.Left(folder.ReverseFind('\\') + 1);
-}
 
 bool IsWhiteSpace(char c)
 {
@@ -67,7 +61,7 @@ CScanItemsInfo::CScanItemsInfo(const char* folder)
     : m_loaded(0), m_append(0), m_categoryMask(0)
 {
     m_cursor = m_foundItems.end();
-    m_folder = folder && *folder ? CString(folder) : ProgramFolder();
+    m_folder = folder && *folder ? CString(folder) : GetProgramFolder();
     if (!m_folder.IsEmpty() && m_folder[m_folder.GetLength() - 1] != '\\')
         m_folder += '\\';
     m_ignoreListPath = m_folder + IgnoreListFile;

@@ -1,6 +1,13 @@
-// CRegistryKeyHandle: owns one open registry key and closes it; bounded reads of its values.
-#ifndef TARNEX_REGISTRY_KEY_HANDLE_H
-#define TARNEX_REGISTRY_KEY_HANDLE_H
+// CRegistryKeyHandle: owns one open registry key (RegOpenKeyEx, RegCreateKeyEx, RegCloseKey) and
+// reads its values with bounded retries (RegQueryValueEx). Shared by the engine and the program.
+//
+// Usage: CRegistryKeyHandle key;
+//        if (key.Open(HKEY_CURRENT_USER, "Software\\Velmora", KEY_READ) == ERROR_SUCCESS) ...
+// Every call returns the registry's LONG; the key cannot be copied; Detach() hands the HKEY over
+// without closing it. RegistryRootKeys.h maps root names to keys; RegistryKeyWalks.h walks the
+// sub-keys and values of a key.
+#ifndef VELMORA_FRAMEWORK_REGISTRY_KEY_HANDLE_H
+#define VELMORA_FRAMEWORK_REGISTRY_KEY_HANDLE_H
 
 #include <windows.h>
 
@@ -17,7 +24,13 @@ public:
 
     // RegOpenKeyExA; the handle is unchanged (closed) when the call fails.
     LONG Open(HKEY parent, const char* subKey, REGSAM access);
-    void Close();
+    // RegCreateKeyExA (a non-volatile key, opened when it exists already); `created` (when
+    // given) tells whether the key is new. The handle is closed when the call fails.
+    LONG Create(HKEY parent, const char* subKey, REGSAM access, bool* created = nullptr);
+    // Closes the key held first, then takes this one.
+    void Attach(HKEY key);
+    // RegCloseKey's result; ERROR_INVALID_HANDLE when no key is held. Empty afterwards.
+    LONG Close();
     HKEY Get() const { return m_key; }
     bool IsOpen() const { return m_key != nullptr; }
     HKEY Detach();
@@ -45,9 +58,5 @@ public:
 private:
     HKEY m_key;
 };
-
-// Maps one of the seven full root names ("HKEY_CLASSES_ROOT", ...) to its predefined key,
-// comparing exactly; null for any other name.
-HKEY RootKeyFromName(const char* name);
 
 #endif

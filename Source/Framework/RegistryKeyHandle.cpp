@@ -1,5 +1,5 @@
 // CRegistryKeyHandle: the owned key and its bounded value reads.
-#include "Engine/RegistryKeyHandle.h"
+#include "Framework/RegistryKeyHandle.h"
 
 #include <string.h>
 
@@ -24,12 +24,36 @@ LONG CRegistryKeyHandle::Open(HKEY parent, const char* subKey, REGSAM access)
     return result;
 }
 
-void CRegistryKeyHandle::Close()
+LONG CRegistryKeyHandle::Create(HKEY parent, const char* subKey, REGSAM access, bool* created)
 {
-    if (m_key) {
-        RegCloseKey(m_key);
-        m_key = nullptr;
+    Close();
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    LONG result = RegCreateKeyExA(parent, subKey ? subKey : "", 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, access, nullptr, &key, &disposition);
+    if (result == ERROR_SUCCESS) {
+        m_key = key;
+        if (created)
+            *created = disposition == REG_CREATED_NEW_KEY;
     }
+    return result;
+}
+
+void CRegistryKeyHandle::Attach(HKEY key)
+{
+    Close();
+    m_key = key;
+}
+
+LONG CRegistryKeyHandle::Close()
+{
+    if (!m_key)
+        return ERROR_INVALID_HANDLE;
+    LONG result = RegCloseKey(m_key);
+    m_key = nullptr;
+    return result;
 }
 
 HKEY CRegistryKeyHandle::Detach()
@@ -101,26 +125,4 @@ LONG CRegistryKeyHandle::QueryStringOf(HKEY key, const char* name, CString& text
     const char* chars = reinterpret_cast<const char*>(data.data());
     text = CString(chars, static_cast<int>(strnlen(chars, size)));
     return ERROR_SUCCESS;
-}
-
-HKEY RootKeyFromName(const char* name)
-{
-    static const struct {
-        const char* name;
-        HKEY key;
-    } roots[] = {
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKEY_USERS", HKEY_USERS},
-        {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
-        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-        {"HKEY_DYN_DATA", HKEY_DYN_DATA},
-    };
-    if (!name)
-        return nullptr;
-    for (const auto& root : roots)
-        if (strcmp(root.name, name) == 0)
-            return root.key;
-    return nullptr;
 }
