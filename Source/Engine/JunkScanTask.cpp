@@ -21,8 +21,10 @@
 
 #include "Engine/JunkSteps.h"
 #include "Engine/ListDeletions.h"
-#include "Framework/RegistryKeyHandle.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/ComPtr.h"
+#include "Framework/FileFind.h"
+#include "Framework/RegistryKeyHandle.h"
 
 namespace {
 
@@ -138,48 +140,6 @@ const JunkGroup JunkGroups[] = {
 };
 
 // --- small helpers --------------------------------------------------------------------------
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            FindClose(m_handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
-
-// Releases a COM interface when it goes out of scope.
-template <class T>
-class ComRelease {
-public:
-    ComRelease() : p(nullptr) {}
-    ~ComRelease()
-    {
-        if (p)
-            p->Release();
-    }
-    ComRelease(const ComRelease&) = delete;
-    ComRelease& operator=(const ComRelease&) = delete;
-    T* p;
-};
-
-HANDLE FindFirstEntry(const char* pattern, WIN32_FIND_DATAA* data)
-{
-    // The basic level leaves out the 8.3 names, which the walk never reads.
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(pattern, data);  // systems without the basic level
-    return find;
-}
 
 bool IsDotEntry(const char* name)
 {
@@ -301,9 +261,10 @@ void CJunkFolderWalk::WalkInto(int length, DWORD bit, const char* filter)
         return;
     memcpy(m_path + length, "\\*.*", 5);
     WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstEntry(m_path, &data));
+    CFindHandle find;
+    const BOOL found = find.FindFirstBasic(m_path, data);
     m_path[length] = 0;
-    if (!find.IsValid())
+    if (!found)
         return;
     do {
         if (!m_process.KeepRunning())
@@ -348,7 +309,7 @@ void CJunkFolderWalk::WalkInto(int length, DWORD bit, const char* filter)
                 OnFile(m_path, size, bit);
         }
         m_path[length] = 0;
-    } while (FindNextFileA(find.Get(), &data));
+    } while (find.FindNext(data));
 }
 
 // m_path holds the file's full path.
@@ -499,8 +460,7 @@ void JunkScan::MeasureFile(const CString& path, DWORD bit)
         path.FindOneOf("*?") >= 0)
         return;
     WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(path, &data));
-    if (!find.IsValid())
+    if (!FindFileEntry(path, data))
         return;
     // A folder of that name is not the file the category means, and a link is not counted.
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
@@ -624,24 +584,23 @@ void JunkScan::MeasureRecycleBin()
 
 void JunkScan::CollectRecycleBin(std::vector<BinItem>& items, bool& complete, LONGLONG& enumerated)
 {
-    ComRelease<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(&desktop.p)) || !desktop.p)
+    CComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Out())) || !desktop)
         return;
-    ComRelease<IMalloc> allocator;
-    if (FAILED(SHGetMalloc(&allocator.p)) || !allocator.p)
+    CComPtr<IMalloc> allocator;
+    if (FAILED(SHGetMalloc(allocator.Out())) || !allocator)
         return;
     LPITEMIDLIST location = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &location)) || !location)
         return;
-    ComRelease<IShellFolder2> bin;
-    HRESULT bound = desktop.p->BindToObject(location, nullptr, IID_IShellFolder2,
-                                            reinterpret_cast<void**>(&bin.p));
-    allocator.p->Free(location);
-    if (FAILED(bound) || !bin.p)
+    CComPtr<IShellFolder2> bin;
+    HRESULT bound = desktop->BindToObject(location, nullptr, IID_IShellFolder2, bin.OutVoid());
+    allocator->Free(location);
+    if (FAILED(bound) || !bin)
         return;
-    ComRelease<IEnumIDList> list;
+    CComPtr<IEnumIDList> list;
     const SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
-    if (bin.p->EnumObjects(nullptr, flags, &list.p) != S_OK || !list.p)
+    if (bin->EnumObjects(nullptr, flags, list.Out()) != S_OK || !list)
         return;
 
     for (;;) {
@@ -651,23 +610,24 @@ void JunkScan::CollectRecycleBin(std::vector<BinItem>& items, bool& complete, LO
         }
         LPITEMIDLIST item = nullptr;
         ULONG fetched = 0;
-        if (list.p->Next(1, &item, &fetched) != S_OK || !item)
+        if (list->Next(1, &item, &fetched) != S_OK || !item)
             break;
         ++enumerated;
         CString name, sizeText, former;
-        if (DetailText(bin.p, item, ColumnName, name) && DetailText(bin.p, item, ColumnSize, sizeText) &&
-            DetailText(bin.p, item, ColumnFormerLocation, former)) {
+        if (DetailText(bin.Get(), item, ColumnName, name) &&
+            DetailText(bin.Get(), item, ColumnSize, sizeText) &&
+            DetailText(bin.Get(), item, ColumnFormerLocation, former)) {
             BinItem found;
             former.TrimRight('\\');
             found.text = former + "\\" + name;
-            found.exact = ExactItemSize(bin.p, item, found.size);
+            found.exact = ExactItemSize(bin.Get(), item, found.size);
             if (!found.exact)
                 found.size = CJunkCleaner::ParseSizeText(sizeText);
             items.push_back(found);
         } else {
             complete = false;
         }
-        allocator.p->Free(item);
+        allocator->Free(item);
     }
 }
 

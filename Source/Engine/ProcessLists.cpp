@@ -8,25 +8,9 @@
 
 #include <vector>
 
+#include "Framework/Handle.h"
+
 namespace {
-
-// Closes a Toolhelp snapshot or an opened process or thread.
-class CHandleHolder {
-public:
-    explicit CHandleHolder(HANDLE handle) : m_handle(handle) {}
-    ~CHandleHolder()
-    {
-        if (IsValid())
-            CloseHandle(m_handle);
-    }
-    CHandleHolder(const CHandleHolder&) = delete;
-    CHandleHolder& operator=(const CHandleHolder&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool IsValid() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
 
 void CopyText(char* target, size_t size, const char* text)
 {
@@ -95,7 +79,7 @@ void _PROCESS_INFORMATION_EX::SetOwner(PSID sid)
 
 CProcessList::CProcessList()
 {
-    CHandleHolder snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.IsValid())
         return;
     _PROCESS_INFORMATION_EX record;
@@ -103,7 +87,7 @@ CProcessList::CProcessList()
          more = Process32Next(snapshot.Get(), &record.Entry)) {
         record.ImagePath[0] = '\0';
         record.SetOwner(nullptr);
-        CHandleHolder process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, record.Entry.th32ProcessID));
+        CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, record.Entry.th32ProcessID));
         if (process.IsValid()) {
             ReadImagePath(record.Entry.th32ProcessID, record.Entry.szExeFile, process.Get(), record.ImagePath);
             ReadOwner(process.Get(), record);
@@ -131,7 +115,7 @@ void CProcessList::ReadOwner(HANDLE process, _PROCESS_INFORMATION_EX& record)
     HANDLE tokenHandle = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &tokenHandle))
         return;
-    CHandleHolder token(tokenHandle);
+    CHandle token(tokenHandle);
     DWORD size = 0;
     GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     if (size == 0)
@@ -163,7 +147,7 @@ INT_PTR CProcessList::FindByText(const char* text) const
 
 CModuleList::CModuleList(DWORD processId)
 {
-    CHandleHolder snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     if (!snapshot.IsValid())
         return;
     MODULEENTRY32 module;
@@ -177,7 +161,7 @@ bool FindProcessModule(DWORD processId, const char* name, MODULEENTRY32& out)
     const size_t length = name ? strlen(name) : 0;
     if (length == 0)
         return false;
-    CHandleHolder snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     if (!snapshot.IsValid())
         return false;
     MODULEENTRY32 module;
@@ -195,7 +179,7 @@ bool FindProcessModule(DWORD processId, const char* name, MODULEENTRY32& out)
 
 int CThreadList::Fill(DWORD processId, bool readContexts)
 {
-    CHandleHolder snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot.IsValid())
         return 0;
     const DWORD self = GetCurrentThreadId();
@@ -208,7 +192,7 @@ int CThreadList::Fill(DWORD processId, bool readContexts)
             continue;
         memset(&record.Context, 0, sizeof record.Context);
         if (readContexts && record.Entry.th32ThreadID != self) {
-            CHandleHolder thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
+            CHandle thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
                                             record.Entry.th32ThreadID));
             if (thread.IsValid() && SuspendThread(thread.Get()) != static_cast<DWORD>(-1)) {
                 record.Context.ContextFlags = CONTEXT_FULL;

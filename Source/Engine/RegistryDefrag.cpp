@@ -5,10 +5,12 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
-#include "Framework/ProcAddress.h"
+#include "Framework/FileFind.h"
+#include "Framework/Handle.h"
+#include "Framework/RegistryKeyHandle.h"
+#include "Framework/SystemInfo.h"
 
 namespace {
 
@@ -18,16 +20,6 @@ const char* const HiveListKey = "SYSTEM\\CurrentControlSet\\Control\\hivelist";
 const DWORD LockSpinCount = 0x80000400;
 // Far more values than a hive list holds; ends the walk should the enumeration never fail.
 const DWORD MaxHiveListValues = 100000;
-
-typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE, PBOOL);
-
-int QueryWow64()
-{
-    IsWow64ProcessFunction isWow64 =
-        GetProcAddressAs<IsWow64ProcessFunction>(GetModuleHandleA("kernel32"), "IsWow64Process");
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
-}
 
 bool FileExists(const char* path)
 {
@@ -39,10 +31,8 @@ bool FileExists(const char* path)
 bool FileSize(const char* path, ULONGLONG& size)
 {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path, &data);
-    if (find == INVALID_HANDLE_VALUE)
+    if (!FindFileEntry(path, data))
         return false;
-    FindClose(find);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;
     size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -59,31 +49,17 @@ bool EnsureFolder(const CString& folder)
     return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-class CLockHolder {
-public:
-    explicit CLockHolder(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
-    ~CLockHolder() { LeaveCriticalSection(&m_lock); }
-    CLockHolder(const CLockHolder&) = delete;
-    CLockHolder& operator=(const CLockHolder&) = delete;
-
-private:
-    CRITICAL_SECTION& m_lock;
-};
-
 }  // namespace
 
 CRegistryDefrag::CRegistryDefrag()
-    : m_status(nullptr), m_onWow64(0), m_oldTotal(0), m_newTotal(0), m_replaceKey(RegReplaceKeyA)
+    : m_status(nullptr), m_onWow64(0), m_lock(LockSpinCount), m_oldTotal(0), m_newTotal(0),
+      m_replaceKey(RegReplaceKeyA)
 {
-    InitializeCriticalSectionAndSpinCount(&m_lock, LockSpinCount);
     if (PrepareWorkFolder(m_workFolder))
         PurgeFolder(m_workFolder);
 }
 
-CRegistryDefrag::~CRegistryDefrag()
-{
-    DeleteCriticalSection(&m_lock);
-}
+CRegistryDefrag::~CRegistryDefrag() = default;
 
 void CRegistryDefrag::SetReplaceKeyFunction(ReplaceKeyFunction function)
 {
@@ -98,7 +74,7 @@ void CRegistryDefrag::Progress()
 
 int CRegistryDefrag::DefragRegistry(CSSEngineProcess& process, int mode)
 {
-    m_onWow64 = QueryWow64();
+    m_onWow64 = IsWow64() ? 1 : 0;
     m_status = process.Status();
 
     int code;
@@ -246,7 +222,7 @@ bool CRegistryDefrag::SaveHive(HiveRecord& hive, int windowsVersion)
         return false;
     Progress();
 
-    CLockHolder hold(m_lock);
+    CCriticalSectionLock hold(m_lock);
     if (RegFlushKey(key.Get()) != ERROR_SUCCESS)
         return false;
     DeleteFileA(hive.CopyFile);
@@ -307,7 +283,7 @@ bool CRegistryDefrag::ReplaceHive(const HiveRecord& hive)
     // Only a hive whose own copy is smaller gains anything from being replaced.
     if (!hive.Root || !hive.CopyWritten || hive.CopySize >= hive.HiveSize || !FileExists(hive.CopyFile))
         return false;
-    CLockHolder hold(m_lock);
+    CCriticalSectionLock hold(m_lock);
     DeleteFileA(hive.BackupFile);
     LONG result = m_replaceKey(hive.Root, hive.KeyName, hive.CopyFile, hive.BackupFile);
     // The system moves the live hive file to the backup name at once and loads the copy at the
@@ -349,17 +325,14 @@ void CRegistryDefrag::PurgeFolder(const CString& folder)
     CString pattern;
     pattern.Format("%s\\*.*", folder.GetString());
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern, &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    CFindHandle find;
+    for (BOOL more = find.FindFirst(pattern, data); more; more = find.FindNext(data)) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         CString file;
         file.Format("%s\\%s", folder.GetString(), data.cFileName);
         DeleteFileA(file);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    }
 }
 
 DWORD CRegistryDefrag::SetPrivilege(const char* name, bool enable)
@@ -367,9 +340,10 @@ DWORD CRegistryDefrag::SetPrivilege(const char* name, bool enable)
     LUID luid;
     if (!LookupPrivilegeValueA(nullptr, name, &luid))
         return GetLastError();
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
         return GetLastError();
+    CHandle token(opened);
 
     TOKEN_PRIVILEGES request = {};
     request.PrivilegeCount = 1;
@@ -377,7 +351,7 @@ DWORD CRegistryDefrag::SetPrivilege(const char* name, bool enable)
     TOKEN_PRIVILEGES previous = {};
     DWORD previousSize = sizeof previous;
     // The first adjustment reads the privilege's current state; the second sets it from there.
-    AdjustTokenPrivileges(token, FALSE, &request, sizeof request, &previous, &previousSize);
+    AdjustTokenPrivileges(token.Get(), FALSE, &request, sizeof request, &previous, &previousSize);
     DWORD error = GetLastError();
     if (error == ERROR_SUCCESS) {
         previous.PrivilegeCount = 1;
@@ -386,10 +360,9 @@ DWORD CRegistryDefrag::SetPrivilege(const char* name, bool enable)
             previous.Privileges[0].Attributes |= SE_PRIVILEGE_ENABLED;
         else
             previous.Privileges[0].Attributes &= ~static_cast<DWORD>(SE_PRIVILEGE_ENABLED);
-        AdjustTokenPrivileges(token, FALSE, &previous, sizeof previous, nullptr, nullptr);
+        AdjustTokenPrivileges(token.Get(), FALSE, &previous, sizeof previous, nullptr, nullptr);
         error = GetLastError();
     }
-    CloseHandle(token);
     return error;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Framework/CriticalSection.h"
 
 class CSSEngineProcess;
 
@@ -98,7 +99,7 @@ private:
 
     CAbstractStatus* m_status;
     int m_onWow64;
-    CRITICAL_SECTION m_lock;   // held while one hive is flushed and saved, or replaced
+    CCriticalSection m_lock;   // held while one hive is flushed and saved, or replaced
     std::vector<HiveRecord> m_hives;
     ULONGLONG m_oldTotal;   // hive files whose copies the last analysis wrote
     ULONGLONG m_newTotal;   // the copies the last analysis wrote

@@ -1,9 +1,10 @@
 // The existence and text helpers shared by the startup, uninstall, file and shortcut checks.
 #include "Engine/RegistryEntryJudging.h"
 
-#include "Framework/RegistryKeyHandle.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/FileFind.h"
+#include "Framework/RegistryKeyHandle.h"
 
 namespace {
 
@@ -25,14 +26,9 @@ bool IsBareFileName(const CString& path)
 
 FileSearchOutcome SearchFile(const char* path, bool rejectedNameIsMissing)
 {
-    WIN32_FIND_DATAA data;
-    SetLastError(ERROR_SUCCESS);
-    HANDLE find = FindFirstFileA(path, &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
+    const DWORD error = FindFileError(path);
+    if (error == ERROR_SUCCESS)
         return FileFound;
-    }
-    DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return FileNotThere;
     if (error == ERROR_INVALID_NAME && rejectedNameIsMissing)

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "Framework/FileFind.h"
 #include "Framework/RegistryKeyHandle.h"
 #include "Framework/RegistryRootKeys.h"
 #include "Engine/SSEngineProcess.h"
@@ -207,20 +208,6 @@ bool PathExistsSwappedImpl(CSSEngineProcess& process, CString path, bool back,
     if (directMissing)
         return false;
     return FileAttributesExistence(path) != Missing;
-}
-
-// Find-first search for one path: ERROR_SUCCESS when found, else the error.
-DWORD FindFileError(const char* path)
-{
-    WIN32_FIND_DATAA data;
-    SetLastError(ERROR_SUCCESS);
-    HANDLE find = FindFirstFileA(path, &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        return ERROR_SUCCESS;
-    }
-    DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
 }
 
 // Extensions after which a value text may be cut at "," ";" or "%": what follows a module or
@@ -789,22 +776,4 @@ CString GetSpecialFolder(int csidl)
     if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
         return CString();
     return CString(buffer);
-}
-
-int GetWindowsVersion()
-{
-    OSVERSIONINFOA info;
-    memset(&info, 0, sizeof info);
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!GetVersionExA(&info) || info.dwPlatformId != VER_PLATFORM_WIN32_NT)
-        return 0;
-    static const struct {
-        DWORD major, minor;
-        int code;
-    } versions[] = {{5, 0, 2}, {5, 1, 3}, {5, 2, 5}, {6, 0, 4},
-                    {6, 1, 6}, {6, 2, 7}, {6, 3, 8}, {10, 0, 10}};
-    for (const auto& v : versions)
-        if (info.dwMajorVersion == v.major && info.dwMinorVersion == v.minor)
-            return v.code;
-    return 0;
 }

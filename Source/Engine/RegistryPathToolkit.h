@@ -20,6 +20,8 @@
 #include <utility>
 
 #include "Framework/CString.h"
+// The Windows version code (GetWindowsVersion) the defragmenter passes on.
+#include "Framework/SystemInfo.h"
 
 class CSSEngineProcess;
 
@@ -97,8 +99,5 @@ bool IsKeyWritable(const char* rootName, const char* subKey);
 
 // SHGetSpecialFolderPathA without creating the folder; empty when the shell cannot name it.
 CString GetSpecialFolder(int csidl);
-
-// 5.0 -> 2, 5.1 -> 3, 5.2 -> 5, 6.0 -> 4, 6.1 -> 6, 6.2 -> 7, 6.3 -> 8, 10.0 -> 10; else 0.
-int GetWindowsVersion();
 
 #endif

@@ -8,9 +8,10 @@
 #include <set>
 #include <vector>
 
-#include "Framework/RegistryKeyHandle.h"
+#include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/RegistryKeyHandle.h"
 
 namespace {
 
@@ -24,17 +25,7 @@ bool ServerFileMissing(CSSEngineProcess& process, const CString& server)
 {
     if (server.Find('%') >= 0)
         return false;
-    WIN32_FIND_DATAA data;
-    SetLastError(ERROR_SUCCESS);
-    HANDLE find = FindFirstFileA(server, &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        return false;
-    }
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-        return false;
-    return !PathExistsSwapped(process, server);
+    return SearchFile(server, false) == FileNotThere && !PathExistsSwapped(process, server);
 }
 
 }  // namespace

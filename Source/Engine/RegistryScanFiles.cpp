@@ -5,9 +5,9 @@
 
 #include "Engine/RegistryEntryJudging.h"
 #include "Framework/RegistryKeyHandle.h"
-#include "Engine/RegistryKeyWalks.h"
+#include "Framework/RegistryKeyWalks.h"
 #include "Engine/RegistryPathToolkit.h"
-#include "Engine/RegistryValueEnumerator.h"
+#include "Framework/RegistryValueEnumerator.h"
 #include "Engine/SSEngineProcess.h"
 
 namespace {

@@ -11,6 +11,9 @@
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/ComPtr.h"
+#include "Framework/FileFind.h"
+#include "Framework/TextCodePage.h"
 
 namespace {
 
@@ -34,25 +37,6 @@ bool IsShortcutFile(const WIN32_FIND_DATAA& entry)
     return dot > 0 && name.Mid(dot).CompareNoCase(".lnk") == 0;
 }
 
-template <class Interface>
-class ComReference {
-public:
-    ComReference() : m_pointer(nullptr) {}
-    ~ComReference()
-    {
-        if (m_pointer)
-            m_pointer->Release();
-    }
-    ComReference(const ComReference&) = delete;
-    ComReference& operator=(const ComReference&) = delete;
-    Interface** Out() { return &m_pointer; }
-    Interface* operator->() const { return m_pointer; }
-    explicit operator bool() const { return m_pointer != nullptr; }
-
-private:
-    Interface* m_pointer;
-};
-
 // Whether the link's other forms of its target confirm the ANSI answer exactly: the wide
 // path, converted to ANSI only when every character has an exact ANSI form, must be the same
 // text, and the item list (which keeps the name in full) must name the same path when it
@@ -60,18 +44,15 @@ private:
 // copy may hand back a near-miss of a name the code page cannot hold, for a file that exists.
 bool TargetFormsAgree(IShellLinkA* link, const CString& ansiTarget)
 {
-    ComReference<IShellLinkW> wide;
-    if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(wide.Out()))) ||
-        !wide)
+    CComPtr<IShellLinkW> wide;
+    if (FAILED(link->QueryInterface(IID_IShellLinkW, wide.OutVoid())) || !wide)
         return false;
     WCHAR path[MAX_PATH + 1] = {};
     if (wide->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY) != S_OK || path[0] == 0)
         return false;
-    char ansi[MAX_PATH * 2 + 1] = {};
-    BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, ansi, sizeof ansi - 1,
-                                nullptr, &usedDefault);
-    if (n <= 0 || usedDefault || ansiTarget.CompareNoCase(ansi) != 0)
+    CString ansi;
+    if (!WideToText(path, -1, CP_ACP, TextStrictness::Exact, ansi) ||
+        ansiTarget.CompareNoCase(ansi) != 0)
         return false;
 
     LPITEMIDLIST items = nullptr;
@@ -91,8 +72,8 @@ int WalkShortcutFolder(CSSEngineProcess& process, const CString& folder)
     if (pattern.GetLength() >= MAX_PATH)
         return 0;
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(pattern, &entry);
-    if (find == INVALID_HANDLE_VALUE)
+    CFindHandle find;
+    if (!find.FindFirst(pattern, entry))
         return 0;
     CAbstractStatus* status = process.Status();
     int reported = 0;
@@ -123,8 +104,7 @@ int WalkShortcutFolder(CSSEngineProcess& process, const CString& folder)
             ReportItem(process, path, RegScanShortcuts);
             ++reported;
         }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (find.FindNext(entry));
     return reported;
 }
 
@@ -149,16 +129,16 @@ bool CSSEngineProcess::CheckShortcutTarget(const CString& path)
 {
     if (!KeepRunning() || !m_shellLink)
         return true;
-    ComReference<IPersistFile> file;
-    if (FAILED(m_shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))) ||
-        !file)
+    CComPtr<IPersistFile> file;
+    if (FAILED(m_shellLink->QueryInterface(IID_IPersistFile, file.OutVoid())) || !file)
         return true;
-    WCHAR widePath[MAX_PATH] = {};
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) <= 0)
+    std::wstring widePath;
+    if (!TextToWide(path, -1, CP_ACP, TextStrictness::Lenient, widePath) ||
+        widePath.size() >= MAX_PATH)
         return true;
     // A file the shell cannot load now (locked, unreadable, of a form it does not know) says
     // nothing about its target.
-    if (FAILED(file->Load(widePath, STGM_READ)))
+    if (FAILED(file->Load(widePath.c_str(), STGM_READ)))
         return true;
     if (!KeepRunning())
         return true;

@@ -240,9 +240,9 @@ void TreeChecker::CheckFilePathValue(const CString& path, const char* valueName,
 }
 
 struct WalkLevel {
-    HKEY key;
-    DWORD index;
-    int pathLength;
+    CRegistryKeyHandle key;
+    DWORD index = 0;
+    int pathLength = 0;
 };
 
 // Whether the walk leaves the children of the key at `path` unvisited.
@@ -260,15 +260,12 @@ bool SkipsChildren(WalkMode mode, const CString& path)
 }
 
 // Opens a sub-key for both the check and the descent; when the combined access is refused,
-// for enumeration alone (the check of that key then sees no values).
-HKEY OpenWalkedKey(HKEY parent, const char* name)
+// for enumeration alone (the check of that key then sees no values). `key` holds nothing when
+// neither opens.
+void OpenWalkedKey(HKEY parent, const char* name, CRegistryKeyHandle& key)
 {
-    HKEY key = nullptr;
-    REGSAM access = KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
-    LONG result = RegOpenKeyExA(parent, name, 0, access, &key);
-    if (result == ERROR_ACCESS_DENIED)
-        result = RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS, &key);
-    return result == ERROR_SUCCESS ? key : nullptr;
+    if (key.Open(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) == ERROR_ACCESS_DENIED)
+        key.Open(parent, name, KEY_ENUMERATE_SUB_KEYS);
 }
 
 }  // namespace
@@ -279,9 +276,8 @@ int WalkRegistryTree(CSSEngineProcess& process, const char* rootName, const char
     HKEY root = RootKeyFromName(rootName);
     if (!root)
         return 0;
-    HKEY start = nullptr;
-    if (RegOpenKeyExA(root, subKey ? subKey : "", 0, KEY_ENUMERATE_SUB_KEYS, &start) !=
-        ERROR_SUCCESS)
+    WalkLevel levels[MaxWalkDepth];
+    if (levels[0].key.Open(root, subKey, KEY_ENUMERATE_SUB_KEYS) != ERROR_SUCCESS)
         return 0;
     CString path(rootName);
     if (subKey && *subKey) {
@@ -291,18 +287,18 @@ int WalkRegistryTree(CSSEngineProcess& process, const char* rootName, const char
     TreeChecker checker(process, mode);
     const bool skipWow6432 = mode == WalkFilePaths && process.RunningUnderWow64();
 
-    WalkLevel levels[MaxWalkDepth];
     int depth = 0;
-    levels[0] = {start, 0, path.GetLength()};
+    levels[0].pathLength = path.GetLength();
     bool skipChildren = SkipsChildren(mode, path);
     char name[KeyNameBufferLength];
 
     while (depth >= 0 && process.KeepRunning()) {
         WalkLevel& level = levels[depth];
         LONG result = skipChildren ? ERROR_NO_MORE_ITEMS
-                                   : RegEnumKeyA(level.key, level.index, name, KeyNameBufferLength);
+                                   : RegEnumKeyA(level.key.Get(), level.index, name,
+                                                 KeyNameBufferLength);
         if (result == ERROR_NO_MORE_ITEMS || result == ERROR_INVALID_HANDLE) {
-            RegCloseKey(level.key);
+            level.key.Close();
             --depth;
             skipChildren = false;
             if (depth >= 0) {
@@ -337,22 +333,22 @@ int WalkRegistryTree(CSSEngineProcess& process, const char* rootName, const char
                 continue;
             }
         }
-        HKEY child = OpenWalkedKey(level.key, name);
-        checker.CheckRegistryKey(child, name, path);
+        CRegistryKeyHandle child;
+        OpenWalkedKey(level.key.Get(), name, child);
+        checker.CheckRegistryKey(child.Get(), name, path);
         // The depth limit is tested before the push: the stack never grows past it.
-        if (child && depth + 1 < MaxWalkDepth) {
+        if (child.IsOpen() && depth + 1 < MaxWalkDepth) {
             ++depth;
-            levels[depth] = {child, 0, path.GetLength()};
+            levels[depth].key.Attach(child.Detach());
+            levels[depth].index = 0;
+            levels[depth].pathLength = path.GetLength();
             skipChildren = SkipsChildren(mode, path);
             continue;
         }
-        if (child)
-            RegCloseKey(child);
         path.Delete(level.pathLength, path.GetLength());
         ++level.index;
     }
-    for (; depth >= 0; --depth)
-        RegCloseKey(levels[depth].key);
+    // The keys still open close with their levels.
     return checker.Reported();
 }
 

@@ -5,11 +5,13 @@
 #include <shlobj.h>
 
 #include "Engine/Md5.h"
+#include "Framework/FileFind.h"
+#include "Framework/ModulePath.h"
 #include "Framework/ProcAddress.h"
+#include "Framework/SystemInfo.h"
 
 namespace {
 
-typedef BOOL(WINAPI* IsWow64ProcessFunction)(HANDLE, PBOOL);
 typedef BOOL(WINAPI* RedirectionFunction)(PVOID*);
 typedef BOOL(WINAPI* RevertFunction)(PVOID);
 
@@ -18,14 +20,6 @@ typedef BOOL(WINAPI* RevertFunction)(PVOID);
 const DWORD FinishedWorkerWaitMs = 2000;
 // How long TerminateCleaning waits for the terminated worker to be gone.
 const DWORD TerminatedWorkerWaitMs = 5000;
-
-bool QueryWow64()
-{
-    IsWow64ProcessFunction isWow64 =
-        GetProcAddressAs<IsWow64ProcessFunction>(GetModuleHandleA("kernel32"), "IsWow64Process");
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
-}
 
 }  // namespace
 
@@ -52,7 +46,7 @@ CSSEngineProcess::~CSSEngineProcess()
 
 void CSSEngineProcess::SetUp()
 {
-    m_wow64 = QueryWow64() ? 1 : 0;
+    m_wow64 = IsWow64() ? 1 : 0;
     char folder[MAX_PATH + 1] = {};
     UINT n = GetSystemDirectoryA(folder, MAX_PATH);
     if (n > 0 && n < MAX_PATH) {
@@ -75,16 +69,10 @@ void CSSEngineProcess::ProbeTempFolder()
     char file[MAX_PATH + 1] = {};
     if (!GetTempFileNameA(temp, "spr", 0, file))
         return;
-    char module[MAX_PATH + 1] = {};
-    DWORD m = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    if (m > 0 && m < MAX_PATH) {
-        CString folder(module);
-        int slash = folder.ReverseFind('\\');
-        folder = folder.Left(slash + 1);
+    const CString folder = GetProgramFolder();
+    if (!folder.IsEmpty()) {
         WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA(folder, &data);
-        if (find != INVALID_HANDLE_VALUE)
-            FindClose(find);
+        FindFileEntry(folder, data);
     }
     DeleteFileA(file);
 }
@@ -207,7 +195,7 @@ int CSSEngineProcess::StartNotifyTask(CAbstractStatus* status)
 
 bool CSSEngineProcess::SwitchRedirectionOff()
 {
-    if (!QueryWow64())
+    if (!IsWow64())
         return false;
     RedirectionFunction disable = GetProcAddressAs<RedirectionFunction>(
         GetModuleHandleA("kernel32"), "Wow64DisableWow64FsRedirection");
@@ -216,7 +204,7 @@ bool CSSEngineProcess::SwitchRedirectionOff()
 
 void CSSEngineProcess::SwitchRedirectionBack()
 {
-    if (!QueryWow64())
+    if (!IsWow64())
         return;
     RevertFunction revert = GetProcAddressAs<RevertFunction>(
         GetModuleHandleA("kernel32"), "Wow64RevertWow64FsRedirection");

@@ -18,8 +18,9 @@
 #include "Engine/RegistryDefrag.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SmartThread.h"
+#include "Framework/RegistryKeyWalks.h"
 
-class CSSEngineProcess : public CAbstractProcess, public CSmartThread {
+class CSSEngineProcess : public CAbstractProcess, public CSmartThread, public CRegistryWalkControl {
 public:
     enum ConstructionKind { FullConstruction, LightConstruction };
     explicit CSSEngineProcess(ConstructionKind kind);
@@ -62,6 +63,14 @@ public:
 
     // The stop test of every task loop: false once Stop(1) was called or the task ended.
     bool KeepRunning() const { return m_busy != 0; }
+    // CRegistryWalkControl: the registry walks stop with the task; each value a walk with
+    // progress finds is one progress step.
+    bool KeepWalking() const override { return KeepRunning(); }
+    void OnValueWalked() const override
+    {
+        if (m_status)
+            m_status->OnProgress(1);
+    }
     CAbstractStatus* Status() const { return m_status; }
     bool RunningUnderWow64() const { return m_wow64 != 0; }
     const CString& SystemFolder() const { return m_systemFolder; }

@@ -1,4 +1,4 @@
-// CFindHandle and FindFileEntry.
+// CFindHandle and the one-path probes.
 #include "Framework/FileFind.h"
 
 BOOL CFindHandle::Take(HANDLE find, const WIN32_FIND_DATAA& found, WIN32_FIND_DATAA& entry) noexcept
@@ -54,4 +54,14 @@ BOOL FindFileEntry(const char* path, WIN32_FIND_DATAA& entry) noexcept
 {
     CFindHandle find;
     return find.FindFirst(path, entry);
+}
+
+DWORD FindFileError(const char* path) noexcept
+{
+    WIN32_FIND_DATAA entry;
+    ::SetLastError(ERROR_SUCCESS);
+    if (FindFileEntry(path, entry))
+        return ERROR_SUCCESS;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
 }

@@ -1,5 +1,5 @@
 // CFindHandle: one file search (FindFirstFile, FindFirstFileEx, FindNextFile, FindClose), and
-// FindFileEntry, the one-path probe (FindFirstFile of a path, closed at once).
+// the one-path probes FindFileEntry and FindFileError (FindFirstFile of a path, closed at once).
 //
 // Usage: CFindHandle find;  WIN32_FIND_DATAA entry;
 //        for (BOOL more = find.FindFirst(pattern, entry); more; more = find.FindNext(entry)) ...
@@ -46,5 +46,9 @@ private:
 // GetLastError (`entry` then unchanged). Unlike GetFileAttributes this finds a file whose
 // attributes the caller may not read, and reports a directory as one.
 BOOL FindFileEntry(const char* path, WIN32_FIND_DATAA& entry) noexcept;
+// The same probe as an error code: ERROR_SUCCESS when the path is found, else the search's
+// error (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME, ...); a failed search
+// that names no error gives ERROR_GEN_FAILURE, so a failure never reads as success.
+DWORD FindFileError(const char* path) noexcept;
 
 #endif

@@ -1,8 +1,6 @@
 // CRegistrySubKeyWalk: the walked key, its sub-key names and the key opened for each;
 // CRegistryValueWalk: the values with data, with their progress steps.
-#include "Engine/RegistryKeyWalks.h"
-
-#include "Engine/SSEngineProcess.h"
+#include "Framework/RegistryKeyWalks.h"
 
 CRegistrySubKeyWalk::CRegistrySubKeyWalk(HKEY root, const char* key, const char* below)
     : m_root(root), m_key(key), m_below(below), m_index(0)
@@ -15,10 +13,10 @@ LONG CRegistrySubKeyWalk::Open()
     return m_walked.Open(m_root, m_key, KEY_READ);
 }
 
-bool CRegistrySubKeyWalk::Next(const CSSEngineProcess& process)
+bool CRegistrySubKeyWalk::Next(const CRegistryWalkControl& control)
 {
     m_opened.Close();
-    while (process.KeepRunning()) {
+    while (control.KeepWalking()) {
         LONG result = ReadSubKeyName(m_walked.Get(), m_index++, m_name);
         if (result == ERROR_MORE_DATA)
             continue;
@@ -38,15 +36,15 @@ CRegistryValueWalk::CRegistryValueWalk(HKEY key, Progress progress)
 {
 }
 
-bool CRegistryValueWalk::Next(const CSSEngineProcess& process)
+bool CRegistryValueWalk::Next(const CRegistryWalkControl& control)
 {
-    while (process.KeepRunning()) {
+    while (control.KeepWalking()) {
         if (Read(m_next++) != ERROR_SUCCESS)
             return false;
         if (!HasData())
             continue;
-        if (m_progress == ProgressPerValue && process.Status())
-            process.Status()->OnProgress(1);
+        if (m_progress == ProgressPerValue)
+            control.OnValueWalked();
         return true;
     }
     return false;

@@ -1,8 +1,8 @@
-// CRegistryValueEnumerator: reads the values of an open key one index at a time, each name and
-// its data in buffers that grow (a bounded number of times) when a value is larger than the
-// key said; and the bounded read of one sub-key name.
-#ifndef TARNEX_REGISTRY_VALUE_ENUMERATOR_H
-#define TARNEX_REGISTRY_VALUE_ENUMERATOR_H
+// CRegistryValueEnumerator (RegEnumValue): reads the values of an open key one index at a time,
+// each name and its data in buffers that grow (a bounded number of times) when a value is larger
+// than the key said; and ReadSubKeyName (RegEnumKeyEx), the bounded read of one sub-key name.
+#ifndef VELMORA_FRAMEWORK_REGISTRY_VALUE_ENUMERATOR_H
+#define VELMORA_FRAMEWORK_REGISTRY_VALUE_ENUMERATOR_H
 
 #include <windows.h>
 

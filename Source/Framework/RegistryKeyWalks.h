@@ -1,16 +1,26 @@
-// The walks the registry scan makes over a key: CRegistrySubKeyWalk opens a key and then each of
-// its sub-keys in turn (or one fixed key below each); CRegistryValueWalk reads the values with
-// data of an open key in turn.
-#ifndef TARNEX_REGISTRY_KEY_WALKS_H
-#define TARNEX_REGISTRY_KEY_WALKS_H
+// Walks over a registry key (RegEnumKeyEx, RegEnumValue): CRegistrySubKeyWalk opens a key and
+// then each of its sub-keys in turn (or one fixed key below each); CRegistryValueWalk reads the
+// values with data of an open key in turn. Whoever runs a walk is a CRegistryWalkControl: it is
+// asked before every entry whether to go on, and told of every value a walk with progress finds.
+#ifndef VELMORA_FRAMEWORK_REGISTRY_KEY_WALKS_H
+#define VELMORA_FRAMEWORK_REGISTRY_KEY_WALKS_H
 
 #include <windows.h>
 
-#include "Framework/RegistryKeyHandle.h"
-#include "Engine/RegistryValueEnumerator.h"
 #include "Framework/CString.h"
+#include "Framework/RegistryKeyHandle.h"
+#include "Framework/RegistryValueEnumerator.h"
 
-class CSSEngineProcess;
+class CRegistryWalkControl {
+public:
+    // False once the walk should stop (a task asked to stop); tested before every entry.
+    virtual bool KeepWalking() const = 0;
+    // One value found by a walk with ProgressPerValue.
+    virtual void OnValueWalked() const = 0;
+
+protected:
+    ~CRegistryWalkControl() = default;
+};
 
 class CRegistrySubKeyWalk {
 public:
@@ -23,10 +33,10 @@ public:
     LONG Open();
 
     // Moves to the next sub-key whose key opens for reading: true with the accessors describing
-    // it; false at the end of the enumeration, on an enumeration error, and once the process is
-    // asked to stop (tested before every sub-key). Names longer than 255 characters and keys
+    // it; false at the end of the enumeration, on an enumeration error, and once the control
+    // says to stop (tested before every sub-key). Names longer than 255 characters and keys
     // that do not open are passed over.
-    bool Next(const CSSEngineProcess& process);
+    bool Next(const CRegistryWalkControl& control);
 
     // The sub-key's name.
     const CString& Name() const { return m_name; }
@@ -55,13 +65,13 @@ public:
     enum Progress { NoProgress, ProgressPerValue };
 
     // The key stays owned by the caller and must stay open while the walk is used. With
-    // ProgressPerValue every value found sends one progress step (OnProgress(1)).
+    // ProgressPerValue every value found is told to the control (OnValueWalked).
     CRegistryValueWalk(HKEY key, Progress progress);
 
     // Reads the next value that has data: true with the enumerator's accessors describing it;
-    // false after the last value, on a read error, and once the process is asked to stop
-    // (tested before every value).
-    bool Next(const CSSEngineProcess& process);
+    // false after the last value, on a read error, and once the control says to stop (tested
+    // before every value).
+    bool Next(const CRegistryWalkControl& control);
 
 private:
     DWORD m_next;

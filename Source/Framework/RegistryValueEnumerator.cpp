@@ -1,5 +1,5 @@
 // CRegistryValueEnumerator: bounded reads of value names, value data and sub-key names.
-#include "Engine/RegistryValueEnumerator.h"
+#include "Framework/RegistryValueEnumerator.h"
 
 #include <string.h>
 
