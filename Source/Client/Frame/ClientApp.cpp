@@ -118,6 +118,11 @@ int CClientApp::ExitInstance()
     return CWinAppEx::ExitInstance();
 }
 
+BOOL CClientApp::IsOperationRunning()
+{
+    return m_pProcess && m_pProcess->IsBusy() ? TRUE : FALSE;
+}
+
 void CClientApp::LoadSettings()
 {
     LoadProgramSettings(m_settings);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "Client/Scan/JunkScanDetailDlg.h"
+#include "Client/Scan/OptimizerSettings.h"
 #include "Client/Scan/RegScanDetailDlg.h"
 #include "Client/Scan/ScanItemsInfo.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
@@ -40,6 +41,12 @@ public:
     void LoadSettings();
     void SaveSettings();
 
+    // TRUE while an operation runs that Settings and the Restore Center must not meet: a task
+    // of the engine.
+    BOOL IsOperationRunning();
+    // The tweak settings the tweak scans and the Restore Center's defaults work on.
+    COptimizerSettings* GetTweakSettings() { return &m_tweakSettings; }
+
     // The page dialog of a page number (NULL outside 1-8), and its template.
     CDialog* GetPage(int page);
     static UINT GetPageTemplate(int page);
@@ -60,6 +67,7 @@ public:
     CEmptyPageDlg m_startupManagerDlg;    // 8 Startup Manager
     SettingsRecord m_settings;
     HCURSOR m_handCursor;                 // for link-like controls
+    COptimizerSettings m_tweakSettings;
 };
 
 extern CClientApp theApp;

@@ -6,7 +6,12 @@
 #include "Frame/FrameResources.h"
 #include "Frame/ProgramIdentity.h"
 #include "Frame/SingleInstance.h"
+#include "Frame/WaitPumpingMessages.h"
 #include "Framework/CMenu.h"
+#include "Skin/BlackLayerDlg.h"
+#include "Skin/MsgBoxDlg.h"
+#include "Tools/RestoreCenterDlg.h"
+#include "Tools/SettingsDlg.h"
 
 namespace {
 
@@ -232,6 +237,12 @@ void CClientDlg::OnMinimize()
 
 void CClientDlg::OnSettings()
 {
+    if (theApp.IsOperationRunning())
+        return;
+    CSettingsDlg dlg(NULL);
+    dlg.m_pSettings = &theApp.m_settings;
+    dlg.m_pScanItems = theApp.m_pScanItemsInfo;
+    DoModalWithOverlay(&dlg);
 }
 
 void CClientDlg::OnAbout()
@@ -240,6 +251,25 @@ void CClientDlg::OnAbout()
 
 void CClientDlg::OnRestoreCenter()
 {
+    if (theApp.IsOperationRunning())
+        return;
+    int result;
+    {
+        CRestoreCenterDlg dlg(NULL);
+        dlg.m_pProcess = theApp.m_pProcess;
+        dlg.m_pTweakSettings = theApp.GetTweakSettings();
+        dlg.m_handCursor = theApp.m_handCursor;
+        result = DoModalWithOverlay(&dlg);
+    }
+    WaitPumpingMessages(200);
+    const char* text = NULL;
+    switch (result) {
+    case CRestoreCenterDlg::ResultRegistryRestored: text = "Registry restore is complete."; break;
+    case CRestoreCenterDlg::ResultInternetDefaults: text = "Default internet speed settings restored."; break;
+    case CRestoreCenterDlg::ResultSystemDefaults: text = "Default system speed settings restored."; break;
+    default: return;
+    }
+    ShowMessageBox(NULL, text, MessageBoxOk, TRUE);
 }
 
 void CClientDlg::OnUpdate()
