@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "Framework/TextCodePage.h"
 #include "tinyxml.h"
 
 namespace {
@@ -15,38 +16,11 @@ const XmlStoreLayout ServicesLayout = {"AllServices", nullptr, "ServiceItem"};
 const XmlStoreLayout HistoryLayout = {"History", "HistoryItems", "HistoryItem"};
 const XmlStoreLayout NetSettingsLayout = {"OptimizedSettings", "ChangedSettings", "OptimizedItem"};
 
-// Re-encodes text from one code page to another through UTF-16. `strict` makes malformed input
-// fail instead of being replaced; the result is then false and `out` unchanged.
-bool Recode(const char* text, UINT from, UINT to, bool strict, CString& out)
-{
-    if (!*text) {
-        out.Empty();
-        return true;
-    }
-    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
-    int wide = MultiByteToWideChar(from, flags, text, -1, nullptr, 0);
-    if (wide <= 0)
-        return false;
-    std::vector<wchar_t> buffer(wide);
-    if (MultiByteToWideChar(from, flags, text, -1, buffer.data(), wide) <= 0)
-        return false;
-    int bytes = WideCharToMultiByte(to, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return false;
-    CString result;
-    char* target = result.GetBuffer(bytes);
-    if (!target)
-        return false;
-    WideCharToMultiByte(to, 0, buffer.data(), -1, target, bytes, nullptr, nullptr);
-    result.ReleaseBuffer();
-    out = result;
-    return true;
-}
-
 CString AnsiToUtf8(const CString& text)
 {
     CString out;
-    if (!Recode(text, CP_ACP, CP_UTF8, false, out))
+    if (!RecodeText(text, -1, CP_ACP, TextStrictness::Lenient, CP_UTF8, TextStrictness::Lenient,
+                    out))
         out = text;
     return out;
 }
@@ -56,7 +30,7 @@ CString AnsiToUtf8(const CString& text)
 CString Utf8ToAnsi(const char* text)
 {
     CString out;
-    if (!Recode(text, CP_UTF8, CP_ACP, true, out))
+    if (!RecodeText(text, -1, CP_UTF8, TextStrictness::Exact, CP_ACP, TextStrictness::Lenient, out))
         out = text;
     return out;
 }

@@ -15,37 +15,25 @@ const DWORD StringBufferBytes = MaxStringChars + 1;
 
 int CRegistryKey::Open(HKEY root, const char* path, REGSAM access)
 {
-    Close();
-    HKEY key = NULL;
-    if (RegOpenKeyExA(root, path, 0, access, &key) != ERROR_SUCCESS)
-        return 0;
-    m_hKey = key;
-    return 1;
+    return m_key.Open(root, path, access) == ERROR_SUCCESS;
 }
 
 int CRegistryKey::Create(HKEY root, const char* path, REGSAM access)
 {
-    Close();
-    HKEY key = NULL;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
-                        &disposition) != ERROR_SUCCESS)
-        return 0;
-    m_hKey = key;
-    return 1;
+    return m_key.Create(root, path, access) == ERROR_SUCCESS;
 }
 
 int CRegistryKey::SetString(const char* name, const char* text)
 {
     if (!text)
         text = "";
-    return RegSetValueExA(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    return RegSetValueExA(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                           static_cast<DWORD>(strlen(text))) == ERROR_SUCCESS;
 }
 
 int CRegistryKey::SetDWORD(const char* name, DWORD value)
 {
-    return RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return RegSetValueExA(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value) == ERROR_SUCCESS;
 }
 
@@ -56,7 +44,7 @@ int CRegistryKey::GetString(const char* name, CString& out)
     // so the text is measured within the bytes actually read, never beyond them.
     char buffer[StringBufferBytes] = {};
     DWORD size = StringBufferBytes;
-    if (RegQueryValueExA(m_hKey, name, NULL, NULL, reinterpret_cast<BYTE*>(buffer), &size) !=
+    if (RegQueryValueExA(m_key.Get(), name, NULL, NULL, reinterpret_cast<BYTE*>(buffer), &size) !=
         ERROR_SUCCESS)
         return 0;
     if (size > StringBufferBytes)
@@ -72,7 +60,7 @@ int CRegistryKey::GetDWORD(const char* name, DWORD& out)
 {
     out = 0;
     DWORD size = sizeof out;
-    return RegQueryValueExA(m_hKey, name, NULL, NULL, reinterpret_cast<BYTE*>(&out), &size) ==
+    return RegQueryValueExA(m_key.Get(), name, NULL, NULL, reinterpret_cast<BYTE*>(&out), &size) ==
            ERROR_SUCCESS;
 }
 
@@ -83,14 +71,6 @@ int CRegistryKey::DeleteKey(HKEY root, const char* path)
 
 int CRegistryKey::DeleteValue(const char* name)
 {
-    return RegDeleteValueA(m_hKey, name) == ERROR_SUCCESS;
+    return RegDeleteValueA(m_key.Get(), name) == ERROR_SUCCESS;
 }
 
-LONG CRegistryKey::Close()
-{
-    if (!m_hKey)
-        return ERROR_INVALID_HANDLE;
-    LONG result = RegCloseKey(m_hKey);
-    m_hKey = NULL;
-    return result;
-}

@@ -1,19 +1,19 @@
 // CRegistryKey: holder of one open registry key, through which the program reads and writes its
 // settings. Every operation returns 1 on success and 0 on failure, except Close, which returns the
-// registry's own result code.
+// registry's own result code. The key itself is the framework's CRegistryKeyHandle.
 #ifndef VELMORA_FRAME_REGISTRY_KEY_H
 #define VELMORA_FRAME_REGISTRY_KEY_H
 
 #include <windows.h>
 
 #include "Framework/CString.h"
+#include "Framework/RegistryKeyHandle.h"
 
 class CRegistryKey {
 public:
-    CRegistryKey() : m_hKey(NULL) {}
+    CRegistryKey() {}
     // The caller closes the key; a holder that goes out of scope still open closes it too, so a
     // forgotten Close never leaks the handle.
-    ~CRegistryKey() { Close(); }
     CRegistryKey(const CRegistryKey&) = delete;
     CRegistryKey& operator=(const CRegistryKey&) = delete;
 
@@ -37,12 +37,12 @@ public:
 
     // RegCloseKey's result; the holder is empty afterwards (closing an empty holder gives
     // ERROR_INVALID_HANDLE).
-    LONG Close();
+    LONG Close() { return m_key.Close(); }
 
-    HKEY Handle() const { return m_hKey; }
+    HKEY Handle() const { return m_key.Get(); }
 
 private:
-    HKEY m_hKey;
+    CRegistryKeyHandle m_key;
 };
 
 #endif

@@ -1,6 +1,8 @@
 // The tested Windows versions and the forced restart.
 #include "Frame/SystemFunctions.h"
 
+#include "Framework/Handle.h"
+
 namespace {
 
 // Planned restart for application maintenance.
@@ -29,15 +31,15 @@ BOOL RestartWindows()
 {
     // Without the shutdown privilege ExitWindowsEx fails and says so; a failed privilege step
     // is therefore not reported on its own.
-    HANDLE token = NULL;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    HANDLE opened = NULL;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+        CHandle token(opened);
         TOKEN_PRIVILEGES privileges = {};
         if (LookupPrivilegeValueA(NULL, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
             privileges.PrivilegeCount = 1;
             privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, NULL, NULL);
+            AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, NULL, NULL);
         }
-        CloseHandle(token);
     }
     return ExitWindowsEx(EWX_REBOOT | EWX_FORCE, RestartReason);
 }

@@ -6,74 +6,38 @@
 #include <initguid.h>
 #include <mstask.h>
 
+#include <string>
+
 #include "Frame/FrameResources.h"
 #include "Frame/ProgramIdentity.h"
 #include "Frame/ProgramPaths.h"
+#include "Framework/ComPtr.h"
+#include "Framework/TextCodePage.h"
 
 namespace {
 
 const int UserNameBuffer = 1024;
-const int TaskTextBuffer = 1024;
-
-// Releases the interface it holds when it goes out of scope.
-template <class Interface>
-class ComReference {
-public:
-    ComReference() : m_p(NULL) {}
-    ~ComReference() { Reset(); }
-    ComReference(const ComReference&) = delete;
-    ComReference& operator=(const ComReference&) = delete;
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = NULL;
-    }
-    Interface* operator->() const { return m_p; }
-    Interface* Get() const { return m_p; }
-    Interface** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-
-private:
-    Interface* m_p;
-};
 
 // An ANSI text as the wide text the scheduler takes.
-class WideText {
-public:
-    explicit WideText(const char* text)
-    {
-        int count = MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, NULL, 0);
-        m_text = new WCHAR[count > 0 ? count : 1];
-        m_text[0] = 0;
-        if (count > 0)
-            MultiByteToWideChar(CP_ACP, 0, text ? text : "", -1, m_text, count);
-    }
-    ~WideText() { delete[] m_text; }
-    WideText(const WideText&) = delete;
-    WideText& operator=(const WideText&) = delete;
-    operator LPCWSTR() const { return m_text; }
-
-private:
-    WCHAR* m_text;
-};
+std::wstring SchedulerText(const char* text)
+{
+    std::wstring wide;
+    TextToWide(text, -1, CP_ACP, TextStrictness::Lenient, wide);
+    return wide;
+}
 
 // Converts and frees a text the scheduler handed out.
 CString TakeSchedulerText(LPWSTR text)
 {
-    char buffer[TaskTextBuffer] = {};
+    CString ansi;
     if (text) {
-        WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, TaskTextBuffer - 1, NULL, NULL);
+        WideToText(text, -1, CP_ACP, TextStrictness::Lenient, ansi);
         CoTaskMemFree(text);
     }
-    return CString(buffer);
+    return ansi;
 }
 
-HRESULT CreateScheduler(ComReference<ITaskScheduler>& scheduler)
+HRESULT CreateScheduler(CComPtr<ITaskScheduler>& scheduler)
 {
     return CoCreateInstance(CLSID_CTaskScheduler, NULL, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                             scheduler.OutVoid());
@@ -117,43 +81,43 @@ HRESULT CTask::SaveTask(const char* name, DWORD extraFlags)
     if (m_startTime.wYear == 0 || !name || !*name || m_program.IsEmpty())
         return E_FAIL;
 
-    ComReference<ITaskScheduler> scheduler;
+    CComPtr<ITaskScheduler> scheduler;
     HRESULT hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
-    WideText wideName(name);
+    const std::wstring wideName = SchedulerText(name);
 
     // A task of this name is replaced: deleted first, then made anew. Should the new one then
     // fail, the old one is gone too; the caller learns of it from the result.
     {
-        ComReference<IUnknown> existing;
-        if (SUCCEEDED(scheduler->Activate(wideName, IID_ITask, existing.Out()))) {
-            existing.Reset();
+        CComPtr<IUnknown> existing;
+        if (SUCCEEDED(scheduler->Activate(wideName.c_str(), IID_ITask, existing.Out()))) {
+            existing.Release();
             hr = DeleteTask(name);
             if (FAILED(hr))
                 return hr;
         }
     }
 
-    ComReference<ITask> task;
-    hr = scheduler->NewWorkItem(wideName, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    CComPtr<ITask> task;
+    hr = scheduler->NewWorkItem(wideName.c_str(), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
     if (FAILED(hr))
         return hr;
-    hr = task->SetApplicationName(WideText(m_program));
+    hr = task->SetApplicationName(SchedulerText(m_program).c_str());
     if (FAILED(hr))
         return hr;
     if (!m_parameters.IsEmpty()) {
-        hr = task->SetParameters(WideText(m_parameters));
+        hr = task->SetParameters(SchedulerText(m_parameters).c_str());
         if (FAILED(hr))
             return hr;
     }
     if (!m_workingDirectory.IsEmpty()) {
-        hr = task->SetWorkingDirectory(WideText(m_workingDirectory));
+        hr = task->SetWorkingDirectory(SchedulerText(m_workingDirectory).c_str());
         if (FAILED(hr))
             return hr;
     }
     if (!m_comment.IsEmpty())
-        task->SetComment(WideText(m_comment));   // a task without its comment still runs
+        task->SetComment(SchedulerText(m_comment).c_str());   // a task without its comment still runs
 
     DWORD flags = extraFlags | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON;
     if (m_isNT)
@@ -162,13 +126,13 @@ HRESULT CTask::SaveTask(const char* name, DWORD extraFlags)
     if (FAILED(hr))
         return hr;
     if (m_isNT && !m_accountName.IsEmpty()) {
-        hr = task->SetAccountInformation(WideText(m_accountName), NULL);
+        hr = task->SetAccountInformation(SchedulerText(m_accountName).c_str(), NULL);
         if (FAILED(hr))
             return hr;
     }
 
     // A task saved without its trigger would never start, so a trigger failure is the result.
-    ComReference<ITaskTrigger> trigger;
+    CComPtr<ITaskTrigger> trigger;
     WORD triggerIndex = 0;
     hr = task->CreateTrigger(&triggerIndex, trigger.Out());
     if (FAILED(hr))
@@ -198,7 +162,7 @@ HRESULT CTask::SaveTask(const char* name, DWORD extraFlags)
     if (FAILED(hr))
         return hr;
 
-    ComReference<IPersistFile> file;
+    CComPtr<IPersistFile> file;
     hr = task->QueryInterface(IID_IPersistFile, file.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -207,12 +171,12 @@ HRESULT CTask::SaveTask(const char* name, DWORD extraFlags)
 
 HRESULT CTask::LoadTask(const char* name)
 {
-    ComReference<ITaskScheduler> scheduler;
+    CComPtr<ITaskScheduler> scheduler;
     HRESULT hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
-    ComReference<ITask> task;
-    hr = scheduler->Activate(WideText(name), IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
+    CComPtr<ITask> task;
+    hr = scheduler->Activate(SchedulerText(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.Out()));
     if (FAILED(hr))
         return hr;
 
@@ -232,7 +196,7 @@ HRESULT CTask::LoadTask(const char* name)
         return hr;
     m_workingDirectory = TakeSchedulerText(text);
 
-    ComReference<ITaskTrigger> trigger;
+    CComPtr<ITaskTrigger> trigger;
     hr = task->GetTrigger(0, trigger.Out());
     if (FAILED(hr))
         return hr;
@@ -265,11 +229,11 @@ HRESULT CTask::DeleteTask(const char* name)
 {
     if (!name || !*name)
         return E_FAIL;
-    ComReference<ITaskScheduler> scheduler;
+    CComPtr<ITaskScheduler> scheduler;
     HRESULT hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
-    return scheduler->Delete(WideText(name));
+    return scheduler->Delete(SchedulerText(name).c_str());
 }
 
 int WeekdayFromBit(WORD bit)

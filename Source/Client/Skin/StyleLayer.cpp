@@ -4,19 +4,15 @@
 
 #include <algorithm>
 
+#include "Framework/TextCodePage.h"
+
 namespace {
 
 std::wstring AnsiToWide(const char* text)
 {
-    if (!text || !*text)
-        return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring w(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &w[0], n);
-    w.resize(size_t(n - 1));
-    return w;
+    std::wstring wide;
+    TextToWide(text, -1, CP_ACP, TextStrictness::Lenient, wide);
+    return wide;
 }
 
 void ZeroBorder(Border& b)
