@@ -12,43 +12,22 @@
 #include <atomic>
 #include <vector>
 
+#include "Framework/ComPtr.h"
 #include "Framework/ProcAddress.h"
+#include "Framework/TextCodePage.h"
 
 namespace {
 
 // --- WMI ---------------------------------------------------------------------------------------
-
-// A COM interface pointer released when it goes out of scope.
-template <class Interface>
-class ReleaseOnExit {
-public:
-    ReleaseOnExit() : m_p(NULL) {}
-    ~ReleaseOnExit()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    ReleaseOnExit(const ReleaseOnExit&) = delete;
-    ReleaseOnExit& operator=(const ReleaseOnExit&) = delete;
-    Interface* operator->() const { return m_p; }
-    Interface** operator&() { return &m_p; }
-    Interface* Get() const { return m_p; }
-
-private:
-    Interface* m_p;
-};
 
 // A BSTR of an ANSI text, freed when it goes out of scope.
 class WideText {
 public:
     explicit WideText(const char* text) : m_text(NULL)
     {
-        int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
-        if (chars > 0) {
-            m_text = SysAllocStringLen(NULL, chars - 1);
-            if (m_text)
-                MultiByteToWideChar(CP_ACP, 0, text, -1, m_text, chars);
-        }
+        std::wstring wide;
+        if (TextToWide(text, -1, CP_ACP, TextStrictness::Lenient, wide))
+            m_text = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
     ~WideText() { SysFreeString(m_text); }
     WideText(const WideText&) = delete;
@@ -60,17 +39,17 @@ private:
 };
 
 // Connects to the root\cimv2 namespace; 0 with the failure's text otherwise.
-int ConnectToCimv2(ReleaseOnExit<IWbemLocator>& locator, ReleaseOnExit<IWbemServices>& services,
+int ConnectToCimv2(CComPtr<IWbemLocator>& locator, CComPtr<IWbemServices>& services,
                    CString& errorText)
 {
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, NULL, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                reinterpret_cast<void**>(&locator)))) {
+                                locator.OutVoid()))) {
         errorText = "Instantiation of IWbemLocator failed";
         return 0;
     }
     WideText space("root\\cimv2");
     if (FAILED(locator->ConnectServer(space.Get(), NULL, NULL, NULL,
-                                      WBEM_FLAG_CONNECT_USE_MAX_WAIT, NULL, NULL, &services))) {
+                                      WBEM_FLAG_CONNECT_USE_MAX_WAIT, NULL, NULL, services.Out()))) {
         errorText = "Couldn't connect to service";
         return 0;
     }
@@ -107,13 +86,13 @@ bool WmiHasPingClass()
     HRESULT entered = CoInitializeEx(NULL, COINIT_MULTITHREADED);
     bool found = false;
     {
-        ReleaseOnExit<IWbemLocator> locator;
-        ReleaseOnExit<IWbemServices> services;
+        CComPtr<IWbemLocator> locator;
+        CComPtr<IWbemServices> services;
         CString errorText;
         if (ConnectToCimv2(locator, services, errorText)) {
             WideText className("Win32_PingStatus");
-            ReleaseOnExit<IWbemClassObject> pingClass;
-            found = SUCCEEDED(services->GetObject(className.Get(), 0, NULL, &pingClass, NULL)) &&
+            CComPtr<IWbemClassObject> pingClass;
+            found = SUCCEEDED(services->GetObject(className.Get(), 0, NULL, pingClass.Out(), NULL)) &&
                     pingClass.Get();
         }
     }
@@ -199,8 +178,8 @@ int WmiPing(const char* address, CString& errorText, int bufferSize, int* status
             int* responseTime)
 {
     *responseTime = -1;
-    ReleaseOnExit<IWbemLocator> locator;
-    ReleaseOnExit<IWbemServices> services;
+    CComPtr<IWbemLocator> locator;
+    CComPtr<IWbemServices> services;
     if (!ConnectToCimv2(locator, services, errorText))
         return 0;
 
@@ -213,20 +192,20 @@ int WmiPing(const char* address, CString& errorText, int bufferSize, int* status
                      address, bufferSize);
     WideText language("WQL");
     WideText text(query);
-    ReleaseOnExit<IEnumWbemClassObject> answers;
+    CComPtr<IEnumWbemClassObject> answers;
     if (FAILED(services->ExecQuery(language.Get(), text.Get(),
                                    WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, NULL,
-                                   &answers))) {
+                                   answers.Out()))) {
         errorText = "Query failed";
         return 0;
     }
 
     // The answer may take a while: the wait doubles from 1 ms up to a last one of 2048 ms, and
     // an answer still missing then counts as none.
-    ReleaseOnExit<IWbemClassObject> answer;
+    CComPtr<IWbemClassObject> answer;
     ULONG returned = 0;
     for (LONG waitMs = 1;; waitMs *= 2) {
-        HRESULT next = answers->Next(waitMs, 1, &answer, &returned);
+        HRESULT next = answers->Next(waitMs, 1, answer.Out(), &returned);
         if (next == WBEM_S_TIMEDOUT && waitMs < 2048)
             continue;
         if (FAILED(next)) {

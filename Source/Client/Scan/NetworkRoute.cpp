@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "Framework/TextCodePage.h"
+
 const char TweakProbeHostName[] = "www.velmora.com";
 const char TweakProbeHostAddress[] = "198.51.100.20";
 
@@ -20,13 +22,8 @@ bool s_adapterPinned = false;
 
 CString NarrowText(const WCHAR* text)
 {
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, NULL, 0, NULL, NULL);
-    if (bytes <= 1)
-        return CString();
     CString narrow;
-    char* buffer = narrow.GetBuffer(bytes);
-    WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, bytes, NULL, NULL);
-    narrow.ReleaseBuffer();
+    WideToText(text, -1, CP_ACP, TextStrictness::Lenient, narrow);
     return narrow;
 }
 

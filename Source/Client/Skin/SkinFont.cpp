@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "Framework/RegistryKeyHandle.h"
+
 namespace {
 
 bool FamilyExists(const wchar_t* name)
@@ -13,16 +15,15 @@ bool FamilyExists(const wchar_t* name)
     return family.GetLastStatus() == Gdiplus::Ok && family.IsAvailable();
 }
 
-std::wstring ReadSubstitute(HKEY root, const wchar_t* path, const wchar_t* face)
+std::wstring ReadSubstitute(HKEY root, const char* path, const wchar_t* face)
 {
-    HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    CRegistryKeyHandle key;
+    if (key.Open(root, path, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return std::wstring();
     wchar_t value[LF_FACESIZE * 2] = {};
     DWORD type = 0;
     DWORD size = sizeof value - sizeof(wchar_t);
-    LONG rc = RegQueryValueExW(key, face, NULL, &type, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
+    LONG rc = RegQueryValueExW(key.Get(), face, NULL, &type, reinterpret_cast<BYTE*>(value), &size);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::wstring();
     std::wstring s(value);
@@ -39,11 +40,11 @@ std::wstring ResolveSkinFontFamily(const wchar_t* face)
     if (FamilyExists(face))
         return face;
     if (face && *face) {
-        std::wstring sub = ReadSubstitute(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", face);
+        std::wstring sub = ReadSubstitute(HKEY_CURRENT_USER, "Software\\Wine\\Fonts\\Replacements", face);
         if (FamilyExists(sub.c_str()))
             return sub;
         sub = ReadSubstitute(HKEY_LOCAL_MACHINE,
-                             L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", face);
+                             "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", face);
         if (FamilyExists(sub.c_str()))
             return sub;
     }

@@ -5,6 +5,8 @@
 
 #include <string.h>
 
+#include "Framework/RegistryKeyHandle.h"
+
 namespace {
 
 // Cursor 106 of the old help program is the hand of systems without IDC_HAND.
@@ -33,33 +35,9 @@ HCURSOR LoadHandCursor()
 CString ReadClassesDefault(const char* subKey)
 {
     CString value;
-    HKEY key;
-    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return value;
-    // The value may grow between the size query and the read: a few attempts, then give up.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD type = 0, size = 0;
-        if (::RegQueryValueExA(key, NULL, NULL, &type, NULL, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            break;
-        char* buffer = value.GetBuffer(int(size) + 1);
-        if (!buffer)
-            break;
-        DWORD got = size;
-        LONG r = ::RegQueryValueExA(key, NULL, NULL, &type, reinterpret_cast<BYTE*>(buffer), &got);
-        if (r == ERROR_MORE_DATA) {
-            value.ReleaseBuffer(0);
-            continue;
-        }
-        if (r != ERROR_SUCCESS) {
-            value.ReleaseBuffer(0);
-            break;
-        }
-        buffer[got < size + 1 ? got : size] = 0;
-        value.ReleaseBuffer();
-        break;
-    }
-    ::RegCloseKey(key);
+    CRegistryKeyHandle key;
+    if (key.Open(HKEY_CLASSES_ROOT, subKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        key.QueryString(nullptr, value);
     return value;
 }
 
