@@ -15,8 +15,11 @@
 
 #include "Engine/JunkSteps.h"
 #include "Engine/ListDeletions.h"
-#include "Framework/RegistryKeyHandle.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/ComPtr.h"
+#include "Framework/FileFind.h"
+#include "Framework/Handle.h"
+#include "Framework/RegistryKeyHandle.h"
 
 namespace {
 
@@ -207,10 +210,8 @@ void JunkClean::DeleteNamedFile(const CString& path)
     if (!IsJunkFolderUsable(path) || path.GetLength() >= MAX_PATH || path.FindOneOf("*?") >= 0)
         return;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path, &data);
-    if (find == INVALID_HANDLE_VALUE)
+    if (!FindFileEntry(path, data))
         return;
-    FindClose(find);
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
         return;
     char longPath[MAX_PATH + 1];
@@ -225,10 +226,11 @@ void JunkClean::DeleteNamedFile(const CString& path)
 // for deletion at the restart, once a look at it shows it is no link either.
 void JunkClean::DeleteFileForced(const char* longPath)
 {
-    HANDLE file = CreateFileA(longPath, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    CHandle file(CreateFileA(longPath, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                             nullptr));
+    if (!file.IsValid()) {
         const DWORD error = GetLastError();
         if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION) &&
             LeadsToItself(longPath))
@@ -236,20 +238,21 @@ void JunkClean::DeleteFileForced(const char* longPath)
         return;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info) ||
+    if (!GetFileInformationByHandle(file.Get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !HandleLeadsTo(file, longPath)) {
-        CloseHandle(file);
+        !HandleLeadsTo(file.Get(), longPath))
         return;
-    }
     if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
         FILE_BASIC_INFO basic = {};
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+        SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic);
     }
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
-    CloseHandle(file);
+    const bool deleted = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                                    sizeof disposition) != 0;
+    // A file marked for deletion goes as this handle closes; one that could not be marked is
+    // left for the restart.
+    file.Close();
     if (!deleted)
         ScheduleAtRestart(longPath);
 }
@@ -299,10 +302,10 @@ void JunkClean::CleanUrlCacheEntries(const char* pattern, bool cookies)
 void JunkClean::CleanUrlHistory()
 {
     const HRESULT init = CoInitialize(nullptr);
-    IUrlHistoryStg2* history = nullptr;
-    if (SUCCEEDED(CreateUrlHistoryStore(&history)) && history) {
-        history->ClearHistory();
-        history->Release();
+    {
+        CComPtr<IUrlHistoryStg2> history;
+        if (SUCCEEDED(CreateUrlHistoryStore(history.Out())) && history)
+            history->ClearHistory();
     }
     if (SUCCEEDED(init))
         CoUninitialize();

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "Engine/RegistryPathToolkit.h"
+#include "Framework/FileFind.h"
 
 namespace {
 
@@ -54,8 +55,8 @@ CString FirefoxProfileName(const CString& appData)
     if (profiles.IsEmpty())
         return CString();
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(JoinJunkPath(profiles, "*.*"), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    CFindHandle find;
+    if (!find.FindFirst(JoinJunkPath(profiles, "*.*"), data))
         return CString();
     CString found;
     do {
@@ -71,8 +72,7 @@ CString FirefoxProfileName(const CString& appData)
             found = name;
             break;
         }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    } while (find.FindNext(data));
     return found;
 }
 

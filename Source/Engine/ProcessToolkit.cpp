@@ -6,6 +6,7 @@
 #include "Engine/Md5.h"
 #include "Engine/ProcessLists.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/FileFind.h"
 #include "Framework/ModulePath.h"
 
 namespace {
@@ -23,9 +24,7 @@ int WalkProcessModules(CSSEngineProcess& process)
         CModuleList modules(processes[i].Entry.th32ProcessID);
         for (INT_PTR m = 0; m < modules.GetSize() && process.KeepRunning(); ++m) {
             WIN32_FIND_DATAA data;
-            HANDLE find = FindFirstFileA(modules[m].szExePath, &data);
-            if (find != INVALID_HANDLE_VALUE)
-                FindClose(find);
+            FindFileEntry(modules[m].szExePath, data);
             ++visited;
         }
     }

@@ -11,6 +11,7 @@
 #include "Engine/RegistryEntryJudging.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/FileFind.h"
 #include "Framework/RegistryKeyHandle.h"
 
 namespace {
@@ -124,8 +125,8 @@ int ScanCookieFiles(CSSEngineProcess& process)
     }
     for (const CString& folder : folders) {
         WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA(folder + "\\*", &entry);
-        if (find == INVALID_HANDLE_VALUE)
+        CFindHandle find;
+        if (!find.FindFirst(folder + "\\*", entry))
             continue;
         do {
             if (!process.KeepRunning())
@@ -141,8 +142,7 @@ int ScanCookieFiles(CSSEngineProcess& process)
             if (name.Find('.') > 0 && lastDot > 0 && name.Mid(lastDot).CompareNoCase(".txt") == 0 &&
                 at > 0)
                 ReportItem(process, folder + "\\" + name, CookieFileCategory);
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
+        } while (find.FindNext(entry));
     }
     return 1;
 }
