@@ -9,9 +9,9 @@
 // whether the scan, the baseline and the fixture agree on the findings, and the peak working
 // set, at two fixture sizes. The fixture is removed at the end.
 //
-//   tests\registry_scan.exe [scale ...]     default: 0.5 1
-// Run it in a prefix of its own (scripts/wine-exec --own-prefix): it writes tens of thousands
-// of keys.
+//   bench\registry_scan.exe [scale ...]     default: 0.5 1
+// Run it in a prefix of its own from the build folder (scripts/wine-exec --own-prefix <build>
+// <build>/bench/registry_scan.exe): it writes tens of thousands of keys.
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
