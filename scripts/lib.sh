@@ -1,20 +1,60 @@
-# Shared paths and the sandboxed Wine environment of the project's scripts.
-# Sourced by scripts/setup, scripts/run, scripts/test and scripts/wine-exec.
+# Shared paths, the sandboxed Wine environment and the X display of the project's scripts.
+# Sourced by every script that builds, runs or tests the program.
 
 VELMORA_ROOT=${VELMORA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 VELMORA_CACHE=${VELMORA_CACHE:-$VELMORA_ROOT/.cache}
 VELMORA_TEMPLATE=${VELMORA_TEMPLATE:-$VELMORA_CACHE/wine/template}
 VELMORA_TOOLCHAIN=$VELMORA_ROOT/cmake/toolchain-i686-mingw32.cmake
+# Written into every copy of the template: Wine is only ever started in a prefix that has it.
+VELMORA_PREFIX_MARKER=.velmora-sandbox
 export VELMORA_ROOT VELMORA_CACHE VELMORA_TEMPLATE
 
 # Points Wine (and everything Wine hands to the host: trash, menus, fonts cache) at a prefix and a
 # scratch home of the project's own, so nothing a cleaner does can reach the developer's files.
 #   $1 prefix folder, $2 scratch home folder
+# The locale is fixed to UTF-8: under a POSIX locale (a login shell without LANG) Wine cannot map
+# file names outside ASCII to host names, so the program would see another file system.
 velmora_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=;mshtml="
     export HOME=$2 XDG_DATA_HOME=$2/.local/share XDG_CONFIG_HOME=$2/.config XDG_CACHE_HOME=$2/.cache
+    export VELMORA_WINE_HOME=$2
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
     mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+}
+
+# Why Wine must not start in the current environment, or nothing when it may: WINEPREFIX must
+# name a copy of the template (it carries the marker), without a drive for the host's root, and
+# Wine's home, data and config folders must be the scratch home velmora_wine_env set. Anything
+# else would let Wine make or use a prefix whose drives and user folders reach the host's files.
+velmora_sandbox_fault() {
+    local pfx=${WINEPREFIX:-} home=${VELMORA_WINE_HOME:-}
+    if [ -z "$pfx" ]; then
+        echo "WINEPREFIX is not set"
+    elif [ ! -f "$pfx/$VELMORA_PREFIX_MARKER" ]; then
+        echo "WINEPREFIX=$pfx is not a prefix made by the project's scripts"
+    elif [ -e "$pfx/dosdevices/z:" ] || [ -L "$pfx/dosdevices/z:" ]; then
+        echo "WINEPREFIX=$pfx has a Z: drive"
+    elif [ -z "$home" ] || [ "${HOME:-}" != "$home" ] || [ "${XDG_DATA_HOME:-}" != "$home/.local/share" ] ||
+         [ "${XDG_CONFIG_HOME:-}" != "$home/.config" ]; then
+        echo "HOME and the XDG folders are not the scratch home of the prefix"
+    fi
+}
+
+# Exits the script with the way to run the tests unless Wine may start here. $1 names the script.
+velmora_require_sandbox() {
+    local fault
+    fault=$(velmora_sandbox_fault)
+    [ -z "$fault" ] && return 0
+    {
+        echo "$1: refusing to start Wine: $fault."
+        echo "$1: Wine runs only in a sandboxed copy of the template prefix, never in a default one"
+        echo "$1: (its Z: drive and user folders would reach your own files). Run the tests with"
+        echo "$1:     scripts/test [ctest arguments]     for example: scripts/test -R Md5"
+        echo "$1: and one test program in a prefix of its own with"
+        echo "$1:     scripts/wine-exec --own-prefix build build/tests/<program>.exe"
+    } >&2
+    exit 3
 }
 
 # Copies the template prefix to $1 and maps drive T: to the build folder $2.
@@ -35,6 +75,8 @@ velmora_copy_prefix() {
                 -o -iname '*.dll16' -o -iname '*.exe16' -o -iname '*.drv16' -o -iname '*.mod16' \) \) -print0 |
         xargs -0 -r cp -a --parents --remove-destination -t "$dst")
     ln -sfn "$build" "$dst/dosdevices/t:"
+    rm -f "$dst/$VELMORA_PREFIX_MARKER"
+    echo "a copy of $VELMORA_TEMPLATE" >"$dst/$VELMORA_PREFIX_MARKER"
 }
 
 # Removes a prefix made by velmora_copy_prefix, after its wineserver is gone.
@@ -50,4 +92,84 @@ velmora_free_display() {
     local n=${1:-90}
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
     echo "$n"
+}
+
+# Starts Xvfb on the first free display at or above $1 (screen $2, default 1280x1024x24, black
+# root) and exports DISPLAY; VELMORA_XVFB_PID is its process. Scripts and parallel tests may pick
+# the same free number at once: the loser's Xvfb exits, and it tries the next number. Returns 1
+# when no display could be started.
+velmora_start_xvfb() {
+    local display attempt
+    display=$(velmora_free_display "${1:-90}")
+    VELMORA_XVFB_PID=
+    for attempt in 1 2 3 4 5 6 7 8; do
+        Xvfb ":$display" -screen 0 "${2:-1280x1024x24}" -br -nolisten tcp >/dev/null 2>&1 &
+        VELMORA_XVFB_PID=$!
+        for _ in $(seq 100); do
+            velmora_xvfb_serves "$display" && break
+            kill -0 "$VELMORA_XVFB_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        if velmora_xvfb_serves "$display"; then
+            export DISPLAY=:$display
+            return 0
+        fi
+        kill "$VELMORA_XVFB_PID" 2>/dev/null || true
+        wait "$VELMORA_XVFB_PID" 2>/dev/null || true
+        VELMORA_XVFB_PID=
+        display=$(velmora_free_display $((display + 1)))
+    done
+    echo "no X display could be started" >&2
+    return 1
+}
+
+# The Xvfb of VELMORA_XVFB_PID serves display $1: its socket is there and the lock file names it.
+velmora_xvfb_serves() {
+    kill -0 "$VELMORA_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$1" ] &&
+        [ "$(tr -d ' \n' <"/tmp/.X$1-lock" 2>/dev/null)" = "$VELMORA_XVFB_PID" ]
+}
+
+# Starts a compositor on $DISPLAY (so translucent windows really blend); VELMORA_XCOMPMGR_PID.
+velmora_start_compositor() {
+    xcompmgr >/dev/null 2>&1 &
+    VELMORA_XCOMPMGR_PID=$!
+}
+
+# Stops the compositor and the Xvfb these functions started, if any.
+velmora_stop_x() {
+    local pid
+    for pid in ${VELMORA_XCOMPMGR_PID:-} ${VELMORA_XVFB_PID:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    VELMORA_XCOMPMGR_PID= VELMORA_XVFB_PID=
+    return 0
+}
+
+# Runs ctest in the test folder $1 (further arguments go to ctest), VELMORA_TEST_JOBS at a time.
+# Under a full parallel load a Wine test process very rarely crashes on its way out after every
+# case passed (seen about once in a few hundred program runs, never alone). The failed cases run
+# once more; a real fault fails both times, and the first failure's output stays in the log.
+# Every case that passed only the second time is named after the summary, so a flaky test stays
+# visible. The status is the last run's.
+velmora_ctest_with_rerun() {
+    local dir=$1 jobs=${VELMORA_TEST_JOBS:-$(nproc)} rc first second flaky
+    shift
+    local failed_log=$dir/Testing/Temporary/LastTestsFailed.log
+    rm -f "$failed_log"
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs" "$@" && return 0 || rc=$?
+    [ -f "$failed_log" ] || return $rc
+    first=$(sed 's/^[0-9]*://' "$failed_log" | sort)
+    echo
+    echo "test: running the $(printf '%s\n' "$first" | wc -l) failed case(s) once more"
+    ctest --test-dir "$dir" --output-on-failure --rerun-failed -j"$jobs" && rc=0 || rc=$?
+    second=
+    [ $rc = 0 ] || [ ! -f "$failed_log" ] || second=$(sed 's/^[0-9]*://' "$failed_log" | sort)
+    flaky=$(comm -23 <(printf '%s\n' "$first") <(printf '%s\n' "$second"))
+    if [ -n "$flaky" ]; then
+        echo
+        echo "test: passed only on their second run:"
+        printf '%s\n' "$flaky" | sed 's/^/    /'
+    fi
+    return $rc
 }

@@ -14,6 +14,7 @@
 #include "Engine/JunkScanTestSupport.h"
 #include "Engine/RegistryFixture.h"
 #include "Scan/ResultsPageSupport.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -130,6 +131,7 @@ TEST_F(JunkScanResultsTest, DefaultScanFillsTheGroupsInEngineOrderAndItsTicksAre
                           "<font size=\"+1\">Mozilla Firefox ", "<font size=\"+1\">Internet Explorer ",
                           "<font size=\"+1\">Microsoft Edge "}));
     EXPECT_EQ(items, 23);
+    PauseForScreenshot("junk-results");
     // Ticked exactly when scanned; the Saved Form Info categories are not reported.
     for (DWORD bit = 1; bit < 0x4000000; bit <<= 1) {
         HTREEITEM item = m_page.GetCategoryItem(bit);

@@ -14,6 +14,7 @@
 #include "Engine/RegistryFixture.h"
 #include "Scan/ResultsPageSupport.h"
 #include "Support/EngineTestSupport.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ TEST_F(RegistryResultsTest, RefillShowsEachCategoryWithFindingsOnceInRowOrderAll
     EXPECT_EQ(ResultText(), "4 registry item(s) were found");
     EXPECT_EQ(m_page.GetTotalItems(), 4);
     EXPECT_TRUE(m_scanPage.calls.empty());
+    PauseForScreenshot("registry-results");
 
     // A refill replaces the content; a store without findings leaves an empty tree.
     m_store->Clear();

@@ -2,8 +2,8 @@
 // (bold, colours, a link, entities, sizes) and two HTML trees with checked, unchecked and partly
 // checked items: one with the check boxes of the theme functions as the program binds them (the
 // prefix's theme, when one is active), one bound to a missing theme module (the system's own
-// boxes). Saves the window as html-look.bmp in the test folder, for looking at; the
-// html-screenshot script beside this file takes the same window from the X display.
+// boxes). Saves the window as html-look.bmp in the test folder, for looking at;
+// scripts/screenshots takes the same window from the X display as html-labels-and-trees.png.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "Client/Skin/ThemeApiBinder.h"
 #include "Client/Skin/XHtmlDraw.h"
 #include "Client/Skin/XHtmlTree.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -154,10 +155,7 @@ TEST(HtmlLook, ParagraphAndTreeWithEveryCheckState)
     EXPECT_GT(CountNear(canvas, treeArea, 0x2AB034, 12), 10);
     EXPECT_GT(CountNear(canvas, treeArea, 0x1A66A2, 12), 10);
 
-    // For a look from outside (tests/Client/Skin/html-screenshot): VELMORA_SKIN_HOLD_MS keeps the
-    // window on the display.
-    if (const char* hold = getenv("VELMORA_SKIN_HOLD_MS"))
-        PumpMessages(DWORD(atoi(hold)));
+    PauseForScreenshot("html-labels-and-trees");
 
     plain.DestroyWindow();
     tree.DestroyWindow();

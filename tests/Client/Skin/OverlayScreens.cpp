@@ -1,8 +1,9 @@
-// A small program that puts the modal windows of the skin on the screen for a few seconds so
-// that a screenshot can be taken of them: a main window with some content, then
-//   "msgbox": a YES/NO message box over the dimming overlay,
-//   "busy":   the busy dialog with its spinner over the dimming overlay.
-// Each closes itself after the given number of milliseconds (default 4000).
+// A small program that puts the modal windows of the skin on the screen so that
+// scripts/screenshots can take them: a main window with some content, then
+//   "msgbox": a YES/NO message box over the dimming overlay (overlay-message-box.png),
+//   "busy":   the busy dialog with its spinner over the dimming overlay (busy-dialog.png).
+// Each closes itself once the shot is taken, or after the given number of milliseconds
+// (default 4000) when no script takes one.
 //   overlay_screens.exe msgbox|busy [ms]
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "Client/Skin/BusyDlg.h"
 #include "Client/Skin/MsgBoxDlg.h"
 #include "Framework/CWinApp.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -55,12 +57,14 @@ BEGIN_MESSAGE_MAP(DemoMainWindow, CWnd)
 END_MESSAGE_MAP()
 
 DWORD g_showMs = 4000;
+const char* g_shotName = "overlay-message-box";
 
 // Ends whatever modal window runs on this thread: the busy dialog through Close, the message
 // box through its YES button.
 void CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(NULL, id);
+    PauseForScreenshot(g_shotName);
     if (CurrentBusyDialog) {
         CurrentBusyDialog->Close();
         return;
@@ -88,8 +92,12 @@ int main(int argc, char** argv)
     app.m_pMainWnd = &main;
     main.UpdateWindow();
 
-    SetTimer(NULL, 0, g_showMs, CloseModal);
-    if (strcmp(mode, "busy") == 0) {
+    const bool busyMode = strcmp(mode, "busy") == 0;
+    if (busyMode)
+        g_shotName = "busy-dialog";
+    // Under scripts/screenshots the timer only starts the pause; it closes once the shot is taken.
+    SetTimer(NULL, 0, GetEnvironmentVariableA("VELMORA_SHOTS", NULL, 0) ? 500 : g_showMs, CloseModal);
+    if (busyMode) {
         CBusyDlg busy(NULL, 0, NULL, "Please wait while the services are optimized...", TRUE);
         busy.DoModalWithOverlay(NULL, FALSE, SW_SHOW);
     } else {

@@ -1,6 +1,7 @@
 // A real StyleDialog from a test template on the display: clicks, hover, the key filter, the
 // own drag, the system menu, the background modes, the frame reset, and the look of the whole
-// dialog (saved as skin-dialog.bmp in the test folder for review).
+// dialog (saved as skin-dialog.bmp in the test folder; scripts/screenshots takes it from the
+// display as skin-dialog.png).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,6 +17,7 @@
 #include "Framework/WindowTestSupport.h"
 #include "Skin/StyleDialog.h"
 #include "Skin/StyleProgress.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -381,9 +383,7 @@ TEST(StyleDialogLook, SkinnedFrameButtonsAndProgressBar)
     EXPECT_TRUE(abs(Red(grey) - Green(grey)) < 8 && abs(Green(grey) - Blue(grey)) < 8 && Red(grey) > 150)
         << std::hex << grey;
 
-    // For a look from outside: VELMORA_SKIN_HOLD_MS keeps the dialog on the display.
-    if (const char* hold = getenv("VELMORA_SKIN_HOLD_MS"))
-        PumpMessages(DWORD(atoi(hold)));
+    PauseForScreenshot("skin-dialog");
 }
 
 }  // namespace
