@@ -559,6 +559,30 @@ void CRegistryManager::CountKey(const RegistryDocumentKey* imported)
     m_status->OnProgress(1);
 }
 
+namespace {
+
+// The lower-case "ROOT\path" of a key, as the exported-keys set holds it.
+CString KeyIdentity(const RegistryItemPath& item)
+{
+    CString id = item.rootName + "\\" + item.keyPath;
+    id.MakeLower();
+    return id;
+}
+
+// True when the key, or a key whose tree holds it, is in the set. Only whole components count:
+// "root\a\bc" does not lie inside "root\a\b".
+bool InsideExportedTree(const std::set<CString>& exported, const CString& id)
+{
+    if (exported.empty())
+        return false;
+    for (int slash = id.Find('\\'); slash >= 0; slash = id.Find('\\', slash + 1))
+        if (exported.count(id.Left(slash)))
+            return true;
+    return exported.count(id) != 0;
+}
+
+}  // namespace
+
 int CRegistryManager::ExportFoundItems(CAbstractScanItemsInfo* items, const char* file)
 {
     m_keyCount = 0;
@@ -566,6 +590,9 @@ int CRegistryManager::ExportFoundItems(CAbstractScanItemsInfo* items, const char
     CXmlWriter writer;
     writer.SetFileName(file);
     writer.WriteStartTag(CXmlTag("registry"));
+    // Every chain holds its key's whole tree, so a key is written once per document: the value
+    // items of one key (hundreds of them in a shared-DLL list) would otherwise each repeat it.
+    std::set<CString> exported;
     if (items && items->MoveFirst()) {
         do {
             if (!KeepGoing()) {
@@ -577,7 +604,11 @@ int CRegistryManager::ExportFoundItems(CAbstractScanItemsInfo* items, const char
             RegistryItemPath item;
             if (!ParseRegistryItem(items->GetItemText(), item))
                 continue;  // file items, and texts that name no key below a root
-            ExportChain(item.root, item.rootName, item.keyPath, writer);
+            const CString id = KeyIdentity(item);
+            if (InsideExportedTree(exported, id))
+                continue;
+            if (ExportChain(item.root, item.rootName, item.keyPath, writer) != ExportNotOpened)
+                exported.insert(id);
         } while (items->MoveNext());
     }
     writer.WriteEndTag("registry");

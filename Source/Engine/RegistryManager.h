@@ -3,8 +3,9 @@
 // a document read and checked in full, before anything is written from it.
 //
 // The document: UTF-8 text, CR LF lines, one tag per line (see CXmlWriter), a root element
-// "registry" holding one chain of nested "k" elements (attribute "name") per exported item, and
-// inside each key its values as empty "v" elements (attributes "name", "value", "type").
+// "registry" holding one chain of nested "k" elements (attribute "name") per exported key, and
+// inside each key its values as empty "v" elements (attributes "name", "value", "type"), then
+// its subkeys.
 #ifndef TARNEX_REGISTRY_MANAGER_H
 #define TARNEX_REGISTRY_MANAGER_H
 
@@ -85,8 +86,10 @@ public:
     CRegistryManager(const CRegistryManager&) = delete;
     CRegistryManager& operator=(const CRegistryManager&) = delete;
 
-    // Writes the whole document for the found items. 1 only when the file is complete: every
-    // exported key read in full, nothing stopped, every byte written and flushed.
+    // Writes the whole document for the found items, each key once: an item whose key, or a
+    // key above it, already has its chain in the document adds nothing (a chain holds the whole
+    // tree). Chains come in the order the list first names their keys. 1 only when the file is
+    // complete: every exported key read in full, nothing stopped, every byte written and flushed.
     int ExportFoundItems(CAbstractScanItemsInfo* items, const char* file);
     // Writes one chain with the key's contents: 1 done, 0 when the key cannot be opened (nothing
     // written), -1 when something below it could not be read or the export was stopped.

@@ -359,6 +359,72 @@ TEST(RegistryBackup, RepairThenRestoreGivesBackEveryKeyAndValue)
     EXPECT_TRUE(Dump(HKEY_LOCAL_MACHINE, machine.Path()) == machineBefore);
 }
 
+// Many found values of one key (a shared-DLL list) and a found value inside a found key tree:
+// the backup holds each key once, chains in the order the list first names them, and still
+// restores everything the repair removed.
+TEST(RegistryBackup, EachKeyIsBackedUpOnceHoweverManyItemsNameIt)
+{
+    FixtureKey fixture("once");
+    TempFolder folder("once");
+    const std::string shared = fixture.Sub("SharedDLLs");
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "C:\\gone\\lib" + std::to_string(i) + ".dll";
+        ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, shared, name.c_str(), REG_DWORD, Bytes({i % 7 + 1, 0, 0, 0})));
+    }
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("Tree"), "top", REG_SZ, Sz("t")));
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("Tree\\Help"), "gone.hlp", REG_SZ, Sz("C:\\gone")));
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, fixture.Sub("Tree\\Help\\Deeper"), "x", REG_BINARY, Bytes({1, 2, 3})));
+    const RegistryDump before = Dump(HKEY_CURRENT_USER, fixture.Path());
+
+    TestStore store(folder.Path());
+    const auto addShared = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            store.AddItem((fixture.Full("SharedDLLs") + Sep + "C:\\gone\\lib" + std::to_string(i) + ".dll").c_str(),
+                          0x80000, 0, 0);
+    };
+    addShared(0, 75);
+    store.AddItem(fixture.Full("Tree").c_str(), 0x100000, 0, 0);
+    addShared(75, 150);
+    store.AddItem((fixture.Full("Tree\\Help") + Sep + "gone.hlp").c_str(), 0x200000, 0, 0);
+
+    NewBackups backups;
+    EngineProcess process;
+    RecordingStatus status;
+    EXPECT_EQ(RunRepair(process.Get(), status, &store, 1), 0);
+    EXPECT_EQ(StatusTexts(status)[1], "Repairing registry item(s)");
+    EXPECT_EQ(Dump(HKEY_CURRENT_USER, shared).values.size(), 50u);
+    EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, fixture.Sub("Tree")));
+
+    const std::vector<std::string> files = backups.Files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string file = backups.Path(files[0]);
+    CRegistryManager manager(nullptr, nullptr);
+    CRegistryDocument document;
+    ASSERT_TRUE(manager.ReadDocument(file.c_str(), false, document)) << manager.GetErrorText().GetString();
+    // Key path -> how often the document holds it, and where it first appears.
+    std::map<std::string, int> counts;
+    std::vector<std::string> order;
+    for (const RegistryDocumentKey& key : document.Keys()) {
+        const std::string path = key.keyPath.GetString();
+        if (path.compare(0, fixture.Path().size(), fixture.Path()) != 0 || path == fixture.Path())
+            continue;
+        if (counts[path]++ == 0)
+            order.push_back(path.substr(fixture.Path().size() + 1));
+        if (path == shared) {
+            EXPECT_EQ(key.values.size(), 200u);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"SharedDLLs", "Tree", "Tree\\Help", "Tree\\Help\\Deeper"}));
+    for (const auto& count : counts)
+        EXPECT_EQ(count.second, 1) << count.first;
+    const std::string text = ReadWholeFile(file);
+    EXPECT_EQ(text.find("lib7.dll"), text.rfind("lib7.dll"));
+    EXPECT_EQ(text.find("gone.hlp"), text.rfind("gone.hlp"));
+
+    EXPECT_EQ(process->ImportRegistryFile(nullptr, file.c_str()), 1);
+    EXPECT_TRUE(Dump(HKEY_CURRENT_USER, fixture.Path()) == before);
+}
+
 // The backup file's name, folder and bytes, for a small key and for an empty list.
 TEST(RegistryBackup, BackupFileIsExactlyTheDocumentFormatInItsFolder)
 {
