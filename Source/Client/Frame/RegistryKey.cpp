@@ -27,8 +27,10 @@ int CRegistryKey::SetString(const char* name, const char* text)
 {
     if (!text)
         text = "";
+    // The byte count takes in the terminating zero: a reader of the value (Windows itself for
+    // the tweaks' texts) may rely on finding it.
     return RegSetValueExA(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(strlen(text))) == ERROR_SUCCESS;
+                          static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
 int CRegistryKey::SetDWORD(const char* name, DWORD value)
@@ -44,8 +46,12 @@ int CRegistryKey::GetString(const char* name, CString& out)
     // so the text is measured within the bytes actually read, never beyond them.
     char buffer[StringBufferBytes] = {};
     DWORD size = StringBufferBytes;
-    if (RegQueryValueExA(m_key.Get(), name, NULL, NULL, reinterpret_cast<BYTE*>(buffer), &size) !=
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(m_key.Get(), name, NULL, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
         ERROR_SUCCESS)
+        return 0;
+    // Only text values are texts: a number or binary data read as characters means nothing.
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
         return 0;
     if (size > StringBufferBytes)
         size = StringBufferBytes;
@@ -59,9 +65,16 @@ int CRegistryKey::GetString(const char* name, CString& out)
 int CRegistryKey::GetDWORD(const char* name, DWORD& out)
 {
     out = 0;
-    DWORD size = sizeof out;
-    return RegQueryValueExA(m_key.Get(), name, NULL, NULL, reinterpret_cast<BYTE*>(&out), &size) ==
-           ERROR_SUCCESS;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = REG_NONE;
+    // Only a 4-byte REG_DWORD is a number: a text "1" read as bytes would be 49.
+    if (RegQueryValueExA(m_key.Get(), name, NULL, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value)
+        return 0;
+    out = value;
+    return 1;
 }
 
 int CRegistryKey::DeleteKey(HKEY root, const char* path)

@@ -21,14 +21,14 @@ public:
     int Open(HKEY root, const char* path, REGSAM access);
     int Create(HKEY root, const char* path, REGSAM access);
 
-    // REG_SZ; the byte count given is the text length without its terminating zero.
+    // REG_SZ, stored with its terminating zero.
     int SetString(const char* name, const char* text);
     int SetDWORD(const char* name, DWORD value);
 
-    // Up to 255 characters. On failure (missing value, or a value too long for that) out is
-    // emptied.
+    // Up to 255 characters of a REG_SZ or REG_EXPAND_SZ (not expanded). On failure (missing
+    // value, another type, or a value too long) out is emptied.
     int GetString(const char* name, CString& out);
-    // out is 0 first, then the value's (up to) 4 bytes.
+    // A 4-byte REG_DWORD; on failure (missing, another type or size) out is 0.
     int GetDWORD(const char* name, DWORD& out);
 
     // Deletes a key that has no subkeys.

@@ -64,6 +64,19 @@ TEST_F(RegistryKeyTest, StringsRoundTripUpTo255CharactersAndLongerOnesFail)
     CString out("left over");
     EXPECT_EQ(key.GetString("missing", out), 0);
     EXPECT_TRUE(out.IsEmpty());
+
+    // REG_EXPAND_SZ is a text as it stands; a number or binary data is none.
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "e", REG_EXPAND_SZ, "%TEMP%\\x", 10), ERROR_SUCCESS);
+    EXPECT_EQ(key.GetString("e", out), 1);
+    EXPECT_EQ(std::string(out.GetString()), "%TEMP%\\x");
+    const DWORD number = 0x31;
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "n", REG_DWORD, &number, 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "b", REG_BINARY, "ab\0", 3), ERROR_SUCCESS);
+    for (const char* name : {"n", "b"}) {
+        out = "left over";
+        EXPECT_EQ(key.GetString(name, out), 0) << name;
+        EXPECT_TRUE(out.IsEmpty()) << name;
+    }
 }
 
 TEST_F(RegistryKeyTest, SetStringStoresTheTextAsRegSz)
@@ -78,6 +91,11 @@ TEST_F(RegistryKeyTest, SetStringStoresTheTextAsRegSz)
                   ERROR_SUCCESS);
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
         EXPECT_EQ(std::string(data), text);
+        // Stored with its terminating zero, and no more.
+        char raw[512] = {};
+        DWORD rawSize = sizeof raw;
+        ASSERT_EQ(RegQueryValueExA(key.Handle(), "t", NULL, NULL, reinterpret_cast<BYTE*>(raw), &rawSize), ERROR_SUCCESS);
+        EXPECT_EQ(std::string(raw, rawSize), text + std::string(1, '\0'));
         CString back;
         EXPECT_EQ(key.GetString("t", back), 1);
         EXPECT_EQ(std::string(back.GetString()), text);
@@ -97,10 +115,31 @@ TEST_F(RegistryKeyTest, DwordsAndValueDeletion)
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(size, 4u);
 
-    // A value too large for a DWORD is no DWORD.
+    // Only a 4-byte REG_DWORD is a number: a text, four bytes of another type or a DWORD of
+    // another size read as none (out 0).
     PlantRawString("long", "longer than four bytes");
     out = 5;
     EXPECT_EQ(key.GetDWORD("long", out), 0);
+    EXPECT_EQ(out, 0u);
+    struct Foreign {
+        const char* what;
+        DWORD type;
+        std::string data;
+    };
+    const Foreign foreign[] = {
+        {"REG_SZ \"1\"", REG_SZ, std::string("1\0", 2)},
+        {"REG_SZ of four bytes", REG_SZ, std::string("123\0", 4)},
+        {"4-byte REG_BINARY", REG_BINARY, std::string("\x15\0\0\0", 4)},
+        {"2-byte REG_DWORD", REG_DWORD, std::string("\x15\0", 2)},
+    };
+    for (const Foreign& f : foreign) {
+        SCOPED_TRACE(f.what);
+        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "x", f.type, f.data.data(), DWORD(f.data.size())),
+                  ERROR_SUCCESS);
+        out = 5;
+        EXPECT_EQ(key.GetDWORD("x", out), 0);
+        EXPECT_EQ(out, 0u);
+    }
 
     EXPECT_EQ(key.DeleteValue("d"), 1);
     EXPECT_EQ(key.DeleteValue("d"), 0);

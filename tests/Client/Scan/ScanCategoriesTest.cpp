@@ -87,6 +87,8 @@ TEST(ScanCategories, ReadersReturnAndWriteBackTheirDefault)
         {"zero", REG_DWORD, Dword(0), true},
         {"foreign bits", REG_DWORD, Dword(0x80000001), true},
         {"8-byte REG_BINARY", REG_BINARY, std::string(reinterpret_cast<const char*>(binary), 8), false},
+        {"REG_SZ \"1\"", REG_SZ, std::string("1\0", 2), false},
+        {"4-byte REG_BINARY", REG_BINARY, Dword(0x15), false},
     };
     for (const Case& c : cases) {
         for (int kind = 1; kind <= ScanKindCount; ++kind) {
