@@ -30,8 +30,6 @@ CClientApp::CClientApp()
       m_pProcess(NULL),
       m_pScanItemsInfo(NULL),
       m_scanningDlg(IDD_PAGE_SYSTEM_SCAN),
-      m_inetOptimDetailDlg(IDD_PAGE_INTERNET_RESULTS),
-      m_sysOptimDetailDlg(IDD_PAGE_SYSTEM_RESULTS),
       m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
       m_regDefragDlg(IDD_PAGE_REGISTRY_DEFRAG),
       m_startupManagerDlg(IDD_PAGE_STARTUP_MANAGER),

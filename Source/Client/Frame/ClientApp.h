@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include "Client/Scan/InetOptimDetailDlg.h"
 #include "Client/Scan/JunkScanDetailDlg.h"
 #include "Client/Scan/OptimizerSettings.h"
 #include "Client/Scan/RegScanDetailDlg.h"
 #include "Client/Scan/ScanItemsInfo.h"
+#include "Client/Scan/SysOptimDetailDlg.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
 #include "Frame/EmptyPageDlg.h"
@@ -60,8 +62,8 @@ public:
     CEmptyPageDlg m_scanningDlg;          // 1 System Scan
     CRegScanDetailDlg m_regScanDetailDlg;   // 2 registry results
     CJunkScanDetailDlg m_junkScanDetailDlg; // 3 junk results
-    CEmptyPageDlg m_inetOptimDetailDlg;   // 4 internet results
-    CEmptyPageDlg m_sysOptimDetailDlg;    // 5 system results
+    CInetOptimDetailDlg m_inetOptimDetailDlg; // 4 internet results
+    CSysOptimDetailDlg m_sysOptimDetailDlg;   // 5 system results
     CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster
     CEmptyPageDlg m_regDefragDlg;         // 7 Registry Defrag
     CEmptyPageDlg m_startupManagerDlg;    // 8 Startup Manager
