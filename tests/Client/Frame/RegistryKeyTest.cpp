@@ -66,7 +66,7 @@ TEST_F(RegistryKeyTest, StringsRoundTripUpTo255CharactersAndLongerOnesFail)
     EXPECT_TRUE(out.IsEmpty());
 
     // REG_EXPAND_SZ is a text as it stands; a number or binary data is none.
-    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "e", REG_EXPAND_SZ, "%TEMP%\\x", 10), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ScratchKey, "e", REG_EXPAND_SZ, "%TEMP%\\x", 9), ERROR_SUCCESS);
     EXPECT_EQ(key.GetString("e", out), 1);
     EXPECT_EQ(std::string(out.GetString()), "%TEMP%\\x");
     const DWORD number = 0x31;

@@ -79,6 +79,14 @@ std::string ItemText(HWND list, int row, int column)
     return text;
 }
 
+// The client width a list had before its rows came (they may have brought a vertical scroll bar).
+int WidthWithoutScrollBar(HWND list)
+{
+    RECT client;
+    GetClientRect(list, &client);
+    return client.right + ((GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+}
+
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 // Runs the dialog over the overlay of the test's main window. Once it is up, the steps run one
@@ -174,9 +182,9 @@ TEST_F(CustomizeScanTest, FirstRunTicksTheDefaultsStoresThemAndEscapeKeepsItOpen
             const LONG style = GetWindowLongA(list, GWL_STYLE);
             EXPECT_EQ(style & LVS_OWNERDRAWFIXED, 0);
             EXPECT_NE(style & LVS_NOCOLUMNHEADER, 0);
-            RECT client;
-            GetClientRect(list, &client);
-            EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), LRESULT(int(client.right * 0.4622)));
+            const int width = WidthWithoutScrollBar(list);
+            EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), LRESULT(int(width * 0.4622)));
+            EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0), LRESULT(width - int(width * 0.4622)));
         }
 
         // Escape goes to the focused list, through the dialog's own loop.

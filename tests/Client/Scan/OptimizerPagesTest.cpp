@@ -93,9 +93,11 @@ struct PopupDriver {
         view.listExtendedStyle = DWORD(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
         view.listStyle = GetWindowLongA(list, GWL_STYLE);
         view.nameColumnWidth = int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        // The client width before the rows came (they may have brought a vertical scroll bar).
         RECT client;
         GetClientRect(list, &client);
-        view.listClientWidth = client.right;
+        view.listClientWidth =
+            client.right + ((GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0);
         std::vector<HWND> stack = ThreadWindowsTopDown(thread);
         HWND overlay = FindOverlay(thread);
         view.overlayShown = overlay && IsWindowVisible(overlay);
@@ -233,7 +235,7 @@ TEST_F(OptimizerPagesTest, NetworkingPopupListsTheOffSettingsInTableOrderOverThe
     PopupView view = Networking();
     ASSERT_TRUE(view.found);
     EXPECT_EQ(view.names, NetworkingListed);
-    EXPECT_EQ(view.descriptions.size(), NetworkingListed.size());
+    ASSERT_EQ(view.descriptions.size(), NetworkingListed.size());
     EXPECT_EQ(view.descriptions[0], "How long, in seconds, an entry stays in the ARP cache.");
     EXPECT_TRUE(view.overlayShown);
     EXPECT_FALSE(view.overlayEnabled);
