@@ -36,8 +36,6 @@ CClientDlg::CClientDlg(CWnd* parent)
       m_notifyWindow(NULL),
       m_updateFound(0)
 {
-    // The pages' Back buttons return to the System Scan page through this window.
-    StyleDialog::SetShowPageFunction(&CClientDlg::ShowPage);
 }
 
 BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
@@ -59,6 +57,8 @@ BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_WM_CLOSE()
     ON_MESSAGE(WM_TRAY_NOTIFY, &CClientDlg::OnTrayNotify)
     ON_MESSAGE(WM_HIDE_TO_TRAY, &CClientDlg::OnHideToTray)
+    // The pages' Back buttons return to the System Scan page through this window.
+    ON_MESSAGE(WM_SHOW_PAGE, &CClientDlg::OnShowPage)
 END_MESSAGE_MAP()
 
 void CClientDlg::DoDataExchange(CDataExchange* pDX)
@@ -123,6 +123,12 @@ void CClientDlg::CreatePages()
         dialog->SetWindowPos(static_cast<CWnd*>(NULL), content.left, content.top, content.Width(),
                              content.Height(), SWP_NOZORDER | SWP_SHOWWINDOW);
     }
+}
+
+LRESULT CClientDlg::OnShowPage(WPARAM page, LPARAM)
+{
+    ShowPage(static_cast<int>(page));
+    return 0;
 }
 
 void CClientDlg::ShowPage(int page)

@@ -10,6 +10,7 @@
 #include "Framework/CGdiObject.h"
 #include "Skin/Style.h"
 #include "Skin/StyleButton.h"
+#include "Skin/SkinMessages.h"
 #include "Skin/StyleDialog.h"
 
 class CClientDlg : public StyleDialog {
@@ -46,6 +47,8 @@ protected:
     void OnClose();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnHideToTray(WPARAM, LPARAM);
+    // WM_SHOW_PAGE from a page: ShowPage(wParam).
+    LRESULT OnShowPage(WPARAM page, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 

@@ -3,6 +3,7 @@
 
 #include "Client/Resources/ControlResources.h"
 #include "Client/Skin/BlackLayerDlg.h"
+#include "Client/Skin/SkinMessages.h"
 
 CBusyDlg* volatile CurrentBusyDialog = NULL;
 
@@ -12,6 +13,7 @@ BEGIN_MESSAGE_MAP(CBusyDlg, CDialog)
     ON_WM_CTLCOLOR()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
+    ON_MESSAGE(WM_BUSY_SET_TEXT, &CBusyDlg::OnSetBusyText)
 END_MESSAGE_MAP()
 
 CBusyDlg::CBusyDlg(CWnd* pParent, UINT notifyMessage, HWND notifyWindow, CString text,
@@ -59,9 +61,18 @@ BOOL CBusyDlg::OnInitDialog()
 
 void CBusyDlg::SetText(CString text)
 {
-    m_Text = text;
-    if (m_hWnd)
-        SetDlgItemText(IDC_BUSY_TEXT, text);
+    HWND dialog = m_hWnd;
+    if (dialog)
+        ::SendMessageA(dialog, WM_BUSY_SET_TEXT, 0, reinterpret_cast<LPARAM>(&text));
+    else
+        m_Text = text;
+}
+
+LRESULT CBusyDlg::OnSetBusyText(WPARAM, LPARAM lParam)
+{
+    m_Text = *reinterpret_cast<const CString*>(lParam);
+    SetDlgItemText(IDC_BUSY_TEXT, m_Text);
+    return 0;
 }
 
 void CBusyDlg::Animate(bool animate)

@@ -20,7 +20,9 @@ public:
     CBusyDlg(CWnd* pParent, UINT notifyMessage, HWND notifyWindow, CString text, BOOL animate);
     ~CBusyDlg() override;
 
-    // Safe from worker threads while the dialog's own thread pumps messages.
+    // Safe from worker threads while the dialog's own thread pumps messages: the text is sent
+    // to the dialog's thread (WM_BUSY_SET_TEXT), and the label shows it when the call returns.
+    // Before the dialog exists it only sets the text OnInitDialog will show.
     void SetText(CString text);
     void Animate(bool animate);
     void Close();
@@ -38,6 +40,7 @@ protected:
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnClose();
     void OnDestroy();
+    LRESULT OnSetBusyText(WPARAM, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -3,12 +3,7 @@
 #include "Skin/StyleDialog.h"
 
 #include "Framework/CMenu.h"
-
-namespace {
-
-void (*g_showPage)(int) = nullptr;
-
-}  // namespace
+#include "Skin/SkinMessages.h"
 
 StyleDialog::StyleDialog(UINT nIDTemplate, CWnd* pParent)
     : CDialog(nIDTemplate, pParent), m_backgroundColour(GetSysColor(COLOR_BACKGROUND)),
@@ -29,12 +24,11 @@ BEGIN_MESSAGE_MAP(StyleDialog, CDialog)
     ON_WM_NCLBUTTONDOWN()
 END_MESSAGE_MAP()
 
-void StyleDialog::SetShowPageFunction(void (*showPage)(int)) { g_showPage = showPage; }
-
 void StyleDialog::OnBnClickedBack()
 {
-    if (g_showPage)
-        g_showPage(1);
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : NULL;
+    if (parent)
+        ::SendMessageA(parent, WM_SHOW_PAGE, 1, 0);
 }
 
 void StyleDialog::DoDataExchange(CDataExchange* pDX)

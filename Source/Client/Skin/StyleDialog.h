@@ -39,9 +39,9 @@ public:
 
     // Shared handlers of derived dialogs.
     void OnBnClickedClose() { OnCancel(); }
-    // Shows the System Scan page (page 1) through the function the main window registered.
+    // Asks the parent window (the main window) to show the System Scan page: WM_SHOW_PAGE
+    // with page 1 (see SkinMessages.h).
     void OnBnClickedBack();
-    static void SetShowPageFunction(void (*showPage)(int page));
 
     enum BorderStyleKind
     {

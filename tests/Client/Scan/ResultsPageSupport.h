@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Client/Scan/ScanResultsOwner.h"
+#include "Client/Skin/SkinMessages.h"
 #include "Client/Skin/StyleDialog.h"
 #include "Framework/CWnd.h"
 
@@ -35,28 +36,43 @@ public:
     DWORD GetScannedJunkMask() override { return scannedJunkMask; }
 };
 
-// The pages' "Back" goes through the function the main window registers.
+// The pages' "Back" asks the parent window to show a page (WM_SHOW_PAGE); the host records it.
 inline std::vector<int>& ShownPages()
 {
     static std::vector<int> pages;
     return pages;
 }
-inline void RecordShowPage(int page) { ShownPages().push_back(page); }
 
-// A framework window standing for the main window (so notifications are reflected).
+// A framework window standing for the main window (so notifications are reflected), recording
+// the pages it is asked to show.
 class HostWindow {
 public:
     HostWindow()
     {
         InitCommonControls();
-        StyleDialog::SetShowPageFunction(&RecordShowPage);
         ShownPages().clear();
         m_window.CreateEx(0, NULL, "results host", WS_POPUP | WS_VISIBLE, 20, 20, 760, 520, NULL, NULL);
+        FrameworkProcedure() = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            m_window.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordShowPage)));
     }
     ~HostWindow() { m_window.DestroyWindow(); }
     CWnd* Window() { return &m_window; }
 
 private:
+    static WNDPROC& FrameworkProcedure()
+    {
+        static WNDPROC procedure = NULL;
+        return procedure;
+    }
+    static LRESULT CALLBACK RecordShowPage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_SHOW_PAGE) {
+            ShownPages().push_back(static_cast<int>(wParam));
+            return 0;
+        }
+        return ::CallWindowProcA(FrameworkProcedure(), window, message, wParam, lParam);
+    }
+
     CWnd m_window;
 };
 
