@@ -1,6 +1,7 @@
 // Task 10, the junk clean: removes what the junk scan measures in the selected categories (the
-// files of their folders, MRU and typed-URL values, the URL cache, the Recycle Bin). A file
-// still in use is scheduled for deletion at the next restart, and the task's result says so.
+// files of their folders, the rows of the browsers' databases that the category names, MRU and
+// typed-URL values, the URL cache, the Recycle Bin). A file still in use is scheduled for
+// deletion at the next restart, and the task's result says so.
 //
 // The folder and file categories run over the scan's own step table and walk, so the clean
 // deletes only what a scan of the same categories reports. Nothing is deleted through a link:
@@ -13,6 +14,7 @@
 
 #include <vector>
 
+#include "Engine/BrowserDatabases.h"
 #include "Engine/JunkSteps.h"
 #include "Engine/ListDeletions.h"
 #include "Engine/SSEngineProcess.h"
@@ -100,6 +102,8 @@ private:
     void CleanCategoryWork(DWORD bit);
     // The scan's steps of `bit`, the first `count` of them (all when negative) from `first`.
     void RunSteps(DWORD bit, int first = 0, int count = -1);
+    void CleanNamedFile(const CString& path, DWORD bit);
+    static bool FindNamedFile(const CString& path, char* longPath);
     void DeleteNamedFile(const CString& path);
     void DeleteFileForced(const char* longPath);
     void ScheduleAtRestart(const char* path);
@@ -174,11 +178,6 @@ void JunkClean::CleanCategoryWork(DWORD bit)
         DeleteNamedFile(JoinJunkPath(m_roots.FirefoxProfileRoaming, "formhistory.sqlite"));
         break;
     case JunkChromeFormData: DeleteNamedFile(JoinJunkPath(m_roots.ChromeDefault, "Web Data")); break;
-    case JunkChromeDownloads:
-    case JunkFirefoxHistory:
-        // These databases also hold what the user keeps (the browsing history, the
-        // bookmarks): they are never deleted whole for these categories.
-        break;
     case JunkChromeHistory:
         EmptyReport(bit);
         RunSteps(bit);
@@ -197,28 +196,52 @@ void JunkClean::RunSteps(DWORD bit, int first, int count)
         const int at = index++;
         if (at < first || (count >= 0 && at >= first + count))
             continue;
+        if (IsFileLeftToLaterStep(s, m_mask))
+            continue;
         if (step.kind == StepFolder)
             Walk(JunkStepPath(m_roots, step), bit, step.filter);
         else if (step.kind == StepFile)
-            DeleteNamedFile(JunkStepPath(m_roots, step));
+            CleanNamedFile(JunkStepPath(m_roots, step), bit);
     }
+}
+
+// The file of a category's file step. The databases that also hold what the user keeps (the
+// browsing history beside the downloads, the bookmarks beside the visits) lose only the rows
+// the category names; every other file goes whole.
+void JunkClean::CleanNamedFile(const CString& path, DWORD bit)
+{
+    if (bit != JunkChromeDownloads && bit != JunkFirefoxHistory) {
+        DeleteNamedFile(path);
+        return;
+    }
+    char longPath[MAX_PATH + 1];
+    if (!FindNamedFile(path, longPath))
+        return;
+    if (bit == JunkChromeDownloads)
+        DeleteChromeDownloads(longPath);
+    else
+        DeleteFirefoxHistory(longPath);
+}
+
+// Whether a search finds `path` as a file (no folder, no link); `longPath` then holds its long
+// path (MAX_PATH + 1 characters).
+bool JunkClean::FindNamedFile(const CString& path, char* longPath)
+{
+    if (!IsJunkFolderUsable(path) || path.GetLength() >= MAX_PATH || path.FindOneOf("*?") >= 0)
+        return false;
+    WIN32_FIND_DATAA data;
+    if (!FindFileEntry(path, data) || (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
+    const DWORD n = GetLongPathNameA(path, longPath, MAX_PATH + 1);
+    return n != 0 && n <= MAX_PATH;
 }
 
 // A single file of a category: deleted when a search finds it as a file.
 void JunkClean::DeleteNamedFile(const CString& path)
 {
-    if (!IsJunkFolderUsable(path) || path.GetLength() >= MAX_PATH || path.FindOneOf("*?") >= 0)
-        return;
-    WIN32_FIND_DATAA data;
-    if (!FindFileEntry(path, data))
-        return;
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-        return;
     char longPath[MAX_PATH + 1];
-    const DWORD n = GetLongPathNameA(path, longPath, sizeof longPath);
-    if (n == 0 || n >= sizeof longPath)
-        return;
-    DeleteFileForced(longPath);
+    if (FindNamedFile(path, longPath))
+        DeleteFileForced(longPath);
 }
 
 // Opens the file without following a link, checks that it is the file its path names, clears

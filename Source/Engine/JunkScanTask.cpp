@@ -121,6 +121,20 @@ CString JunkStepPath(const JunkFolderRoots& roots, const JunkStep& step)
     return step.root ? JoinJunkPath(roots.*step.root, step.path) : CString();
 }
 
+bool IsFileLeftToLaterStep(size_t index, DWORD mask)
+{
+    const JunkStep& step = JunkSteps[index];
+    if (step.kind != StepFile)
+        return false;
+    for (size_t later = index + 1; later < JunkStepCount; ++later) {
+        const JunkStep& other = JunkSteps[later];
+        if (other.kind == StepFile && other.bit != step.bit && (mask & other.bit) && other.root == step.root &&
+            lstrcmpiA(other.path, step.path) == 0)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 // The groups in the order they are reported, each with its bits in order. The saved-form bits
@@ -414,7 +428,7 @@ void JunkScan::Run()
                 continue;
             BeginCategory();
             for (size_t s = 0; s < JunkStepCount; ++s)
-                if (JunkSteps[s].bit == bit)
+                if (JunkSteps[s].bit == bit && !IsFileLeftToLaterStep(s, m_mask))
                     RunStep(JunkSteps[s]);
         }
         m_status->OnItemFound(RunAnimation, static_cast<DWORD>(group.number), 0, 0);

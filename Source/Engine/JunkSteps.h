@@ -34,6 +34,12 @@ extern const size_t JunkStepCount;
 // The full path of a folder or file step; empty when its root is.
 CString JunkStepPath(const JunkFolderRoots& roots, const JunkStep& step);
 
+// Whether the file of file step `index` is left to a later step of another category in `mask`
+// that names the same file: a file is measured (and cleaned) once, by the last category that
+// names it. Chrome's "History" thus belongs to its history, which deletes the file, when both
+// that and the download history (which deletes rows in it) are selected.
+bool IsFileLeftToLaterStep(size_t index, DWORD mask);
+
 // Walks the folders of one category after another. Entries no ANSI path reaches (a name outside
 // the code page, a path of MAX_PATH or more), junctions and symbolic links are passed over,
 // and so is the defragmenter's work folder. A folder measured earlier for the same category is

@@ -33,14 +33,6 @@ std::string MadeShellFolder(int csidl)
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<StatusCall> RunJunkClean(CAbstractProcess* process, DWORD mask)
-{
-    RecordingStatus status;
-    if (RunTask(process, status, TaskJunkClean, [&] { return process->StartJunkClean(mask, &status); }) != 1)
-        return {};
-    return status.Calls();
-}
-
 std::vector<std::string> Described(const std::vector<StatusCall>& calls)
 {
     std::vector<std::string> out;

@@ -442,9 +442,15 @@ TEST(JunkScan, EveryCategoryAloneAndAllTogetherReportsExactlyItsFixture)
         EXPECT_EQ(ScanReports(calls), ExpectedScan(Only(bit, all[bit]))) << "bit " << bit;
         ExpectWorkerCalls(calls);
     }
+    // Together, Chrome's History is measured once, by its history (which deletes the file);
+    // the download history alone measures it too.
+    all[JunkChromeDownloads].clear();
     std::vector<StatusCall> calls = RunJunkScan(process.Get(), JunkScanAllMask);
     EXPECT_EQ(ScanReports(calls), ExpectedScan(all));
     ExpectWorkerCalls(calls);
+    EXPECT_EQ(ScanReports(RunJunkScan(process.Get(), JunkChromeDownloads | JunkChromeCookies)),
+              ExpectedScan({{JunkChromeCookies, all[JunkChromeCookies]},
+                            {JunkChromeDownloads, ExpectedFiles(JunkChromeDownloads, walks[JunkChromeDownloads], fixture)}}));
 }
 
 TEST(JunkScan, ShellFolderThatCannotBeNamedReportsEmptyAndChangesNothingElse)

@@ -213,6 +213,15 @@ inline std::vector<StatusCall> RunJunkScan(CAbstractProcess* process, DWORD mask
     return used.Calls();
 }
 
+// Runs one junk clean to its end and returns every call it made.
+inline std::vector<StatusCall> RunJunkClean(CAbstractProcess* process, DWORD mask)
+{
+    RecordingStatus status;
+    if (RunTask(process, status, TaskJunkClean, [&] { return process->StartJunkClean(mask, &status); }) != 1)
+        return {};
+    return status.Calls();
+}
+
 }  // namespace junktest
 
 #endif
