@@ -13,6 +13,7 @@
 #include "Client/Resources/ToolDialogResources.h"
 #include "Client/Scan/TweakFixture.h"
 #include "Engine/RegistryFixture.h"
+#include "Support/ScreenshotPause.h"
 #include "Frame/FrameResources.h"
 #include "ToolDialogDriver.h"
 
@@ -93,6 +94,7 @@ TEST(RestoreCenter, ListsTheBackupsInReverseFindOrderSevenUntilShowMore)
         for (const std::string& date : list.Column(1))
             EXPECT_TRUE(std::regex_match(date, datePattern)) << date;
         if (limited) {
+            PauseForScreenshot("restore-center-registry");
             Press(dialog, IDC_TOOL_SHOW_MORE);
             EXPECT_EQ(list.Column(0), all);
             EXPECT_FALSE(Visible(dialog, IDC_TOOL_SHOW_MORE));
@@ -102,6 +104,8 @@ TEST(RestoreCenter, ListsTheBackupsInReverseFindOrderSevenUntilShowMore)
         EXPECT_FALSE(Visible(dialog, IDC_RESTORE_LIST));
         EXPECT_TRUE(Visible(dialog, IDC_RESTORE_INTERNET));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_RESTORE_TAB_DEFAULTS)));
+        if (limited)
+            PauseForScreenshot("restore-center-defaults");
         Press(dialog, IDC_RESTORE_TAB_REGISTRY);
         EXPECT_TRUE(Visible(dialog, IDC_RESTORE_LIST));
         EXPECT_FALSE(Visible(dialog, IDC_TOOL_SHOW_MORE));
@@ -159,7 +163,8 @@ TEST(RestoreCenter, AnUnreadableBackupIsNeverReportedRestored)
 {
     ProgramCopy copy;
     const std::string folder = copy.BackupFolder(true);
-    ASSERT_TRUE(WriteFileBytes(folder + "\\garbage.rbk", "this is no backup at all\r\n"));
+    // A blank before the document's first element: a syntax error in line 1.
+    ASSERT_TRUE(WriteFileBytes(folder + "\\garbage.rbk", " <registry>\r\n </registry>\r\n"));
     ASSERT_TRUE(copy.Start());
     HWND dialog = OpenRestoreCenter(copy);
     ASSERT_NE(dialog, static_cast<HWND>(NULL));
@@ -171,6 +176,8 @@ TEST(RestoreCenter, AnUnreadableBackupIsNeverReportedRestored)
     // The engine says what it could not read, then the dialog says the restore failed.
     HWND engineBox = NULL;
     ASSERT_TRUE(WaitUntil([&] { return (engineBox = copy.FindEngineBox()) != NULL; }, ToolTimeout));
+    EXPECT_NE(StaticTexts(engineBox).find("Parse error in line 1 : (Syntax error)"), std::string::npos)
+        << StaticTexts(engineBox);
     PostMessageA(engineBox, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(copy.TakeBox(), "Registry restore could not be completed.");
     EXPECT_TRUE(IsWindowVisible(dialog));
@@ -196,9 +203,12 @@ TEST(RestoreCenter, RemoveDeletesAtOnceOrAtTheNextRestart)
     HWND dialog = OpenRestoreCenter(copy);
     ASSERT_NE(dialog, static_cast<HWND>(NULL));
     RemoteList list(GetDlgItem(dialog, IDC_RESTORE_LIST));
-    ASSERT_EQ(list.Column(0), (std::vector<std::string>{"d", "c", "b", "a"}));
-    for (int row = 1; row < 4; ++row)
-        list.Check(row, true);
+    const std::map<std::string, std::string> shownAs = {
+        {"a.rbk", "a"}, {"b.rbk", "b"}, {"c.rbk", "c"}, {"d.rbk", "d"}};
+    ASSERT_EQ(list.Column(0), ListedNames(folder, shownAs));
+    for (int row = 0; row < list.Count(); ++row)
+        if (list.Text(row, 0) != "d")
+            list.Check(row, true);
     Press(dialog, IDC_TOOL_REMOVE);
 
     EXPECT_FALSE(FileExists(plain));
@@ -206,7 +216,8 @@ TEST(RestoreCenter, RemoveDeletesAtOnceOrAtTheNextRestart)
     EXPECT_TRUE(FileExists(held));
     EXPECT_TRUE(FileExists(kept));
     // Read again in the same order: the held one stays listed until the restart.
-    EXPECT_EQ(list.Column(0), (std::vector<std::string>{"d", "b"}));
+    EXPECT_EQ(list.Column(0), ListedNames(folder, shownAs));
+    EXPECT_EQ(list.Count(), 2);
     const StoredValue pending = ReadStored(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                                            "PendingFileRenameOperations", KEY_WOW64_64KEY);
     EXPECT_EQ(pending.type, DWORD(REG_MULTI_SZ));
@@ -290,6 +301,7 @@ TEST(RestoreCenterDefaults, EachButtonRestoresItsOwnRowsOnly)
 
 TEST(RestoreCenterDefaults, AFailedSystemRestoreSaysSoAndStaysOpen)
 {
+    ASSERT_TRUE(PlantOffDefaults(54, 77));
     // No lasting key can be made under a volatile one: the policy rows cannot be written.
     const char policies[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies";
     RegDeleteTreeA(HKEY_CURRENT_USER, policies);
@@ -298,7 +310,6 @@ TEST(RestoreCenterDefaults, AFailedSystemRestoreSaysSoAndStaysOpen)
                               &volatileKey, NULL),
               ERROR_SUCCESS);
     RegCloseKey(volatileKey);
-    ASSERT_TRUE(PlantOffDefaults(54, 77));
 
     ProgramCopy copy;
     ASSERT_TRUE(copy.Start());

@@ -14,6 +14,7 @@
 #include "Client/Resources/ToolDialogResources.h"
 #include "Client/Scan/TweakTestSupport.h"
 #include "Frame/FrameResources.h"
+#include "Support/ScreenshotPause.h"
 #include "ToolDialogDriver.h"
 
 namespace {
@@ -221,6 +222,7 @@ TEST(SettingsDialog, SwitchesAreWrittenOnlyAtX)
 
     HWND dialog = OpenSettings(copy);
     ASSERT_NE(dialog, static_cast<HWND>(NULL));
+    PauseForScreenshot("settings-general");
     Click(dialog, IDC_SETTINGS_AUTO_BACKUP);
     Click(dialog, IDC_SETTINGS_CHECK_UPDATES);
     EXPECT_EQ(stored(SettingSoftwareUpdate), Dword(1));
@@ -278,6 +280,7 @@ TEST(SettingsDialog, IgnoreListShowsSevenEntriesUntilShowMore)
         EXPECT_EQ(list.Column(1), categories);
         EXPECT_EQ(Visible(dialog, IDC_TOOL_SHOW_MORE), limited);
         if (limited) {
+            PauseForScreenshot("settings-ignore-list");
             Press(dialog, IDC_TOOL_SHOW_MORE);
             EXPECT_EQ(list.Count(), 8);
             EXPECT_EQ(list.Text(7, 0), "Key7");
