@@ -247,10 +247,46 @@ TEST(JunkCleanDatabases, ChromeHistoryDeletesItsFiles)
     ASSERT_TRUE(WriteSizedFile(links, 2048));
     EngineProcess process;
     std::vector<StatusCall> calls = RunJunkClean(process.Get(), JunkChromeDownloads | JunkChromeHistory);
-    EXPECT_TRUE(ReportsEmpty(calls, JunkChromeDownloads));
-    EXPECT_TRUE(ReportsEmpty(calls, JunkChromeHistory));
     EXPECT_FALSE(Exists(history));
     EXPECT_FALSE(Exists(links));
+    // Chrome's group: the history's report comes right after its text and again at its end.
+    auto action = [](const char* text) {
+        return StatusCall{"OnStatusText", text, "Scanning", 0, 0, 0, 0}.Describe();
+    };
+    std::vector<std::string> chrome;
+    bool inGroup = false;
+    for (const StatusCall& c : calls) {
+        const std::string call = c.Describe();
+        if (call == Animation(4, 1))
+            inGroup = true;
+        if (inGroup)
+            chrome.push_back(call);
+        if (call == Animation(4, 0))
+            inGroup = false;
+    }
+    EXPECT_EQ(chrome, (std::vector<std::string>{Animation(4, 1), action("Cleaning Google Chrome Download History..."),
+                                                JunkItem(JunkChromeDownloads, 0, ""),
+                                                action("Cleaning Google Chrome Internet History..."),
+                                                JunkItem(JunkChromeHistory, 0, ""), JunkItem(JunkChromeHistory, 0, ""),
+                                                Animation(4, 0)}));
+}
+
+// The program's default selection holds Chrome's download history but neither browser's history:
+// its clean empties the download rows and keeps the browsing history and the bookmarks.
+TEST(JunkCleanDatabases, DefaultCleanKeepsBrowsingHistoryAndBookmarks)
+{
+    hostsafety::AssertSandboxedPrefix();
+    const std::string history = ChromeDefault() + "\\History", places = FirefoxProfile() + "\\places.sqlite";
+    ASSERT_TRUE(Exec(history, ChromeHistorySql(true)));
+    ASSERT_TRUE(Exec(places, PlacesSql(true)));
+    const std::string placesBefore = Bytes(places);
+    EngineProcess process;
+    RunJunkClean(process.Get(), JunkScanDefaultMask);
+    EXPECT_EQ(Column(history, "SELECT count(*) FROM downloads"), Rows{"0"});
+    EXPECT_EQ(Column(history, "SELECT count(*) FROM urls"), Rows{"2"});
+    EXPECT_EQ(Column(history, "SELECT count(*) FROM visits"), Rows{"3"});
+    EXPECT_TRUE(IntegrityOk(history));
+    EXPECT_TRUE(Bytes(places) == placesBefore) << "places.sqlite changed";
 }
 
 // A database the clean cannot use as it must stays as it was, byte for byte, and its category
