@@ -32,7 +32,6 @@ CClientApp::CClientApp()
       m_scanningDlg(IDD_PAGE_SYSTEM_SCAN),
       m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
       m_regDefragDlg(IDD_PAGE_REGISTRY_DEFRAG),
-      m_startupManagerDlg(IDD_PAGE_STARTUP_MANAGER),
       m_handCursor(NULL)
 {
 }

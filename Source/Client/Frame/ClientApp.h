@@ -12,6 +12,7 @@
 #include "Client/Scan/RegScanDetailDlg.h"
 #include "Client/Scan/ScanItemsInfo.h"
 #include "Client/Scan/SysOptimDetailDlg.h"
+#include "Client/Tools/StartupManagerDlg.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
 #include "Frame/EmptyPageDlg.h"
@@ -66,7 +67,7 @@ public:
     CSysOptimDetailDlg m_sysOptimDetailDlg;   // 5 system results
     CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster
     CEmptyPageDlg m_regDefragDlg;         // 7 Registry Defrag
-    CEmptyPageDlg m_startupManagerDlg;    // 8 Startup Manager
+    CStartupManagerDlg m_startupManagerDlg; // 8 Startup Manager
     SettingsRecord m_settings;
     HCURSOR m_handCursor;                 // for link-like controls
     COptimizerSettings m_tweakSettings;

@@ -143,6 +143,8 @@ void CClientDlg::ShowPage(int page)
     }
     if (shown->m_hWnd)
         shown->ShowWindow(SW_SHOW);
+    if (page == PageStartupManager)
+        theApp.m_startupManagerDlg.RefreshList();
 }
 
 void CClientDlg::SelectNavigationButton(int index)

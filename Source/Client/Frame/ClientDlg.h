@@ -17,7 +17,8 @@ class CClientDlg : public StyleDialog {
 public:
     explicit CClientDlg(CWnd* parent = NULL);
 
-    // Hides the other pages and shows page (1-8); other numbers change nothing.
+    // Hides the other pages and shows page (1-8), refreshing the Startup Manager's list when it
+    // is page 8; other numbers change nothing.
     static void ShowPage(int page);
     // Hides the window, removes the tray icon and ends the process with code 0; nothing is
     // saved and running work is not waited for.
