@@ -26,6 +26,8 @@ public:
     // Data bytes of the value read; 0 for a value without data.
     DWORD Size() const { return m_size; }
     bool HasData() const { return m_size > 0; }
+    // The data bytes of the value read (Size() of them), followed by two NULs.
+    const BYTE* Data() const { return m_data.data(); }
     bool IsString() const { return m_type == REG_SZ || m_type == REG_EXPAND_SZ; }
     // The data of a REG_SZ or REG_EXPAND_SZ value up to its first NUL; empty for other types.
     CString Text() const;

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 
-#include "Client/Frame/RegistryKey.h"
-#include "Client/Frame/SystemFunctions.h"
+#include "Framework/FileFind.h"
 #include "Framework/ProcAddress.h"
+#include "Framework/RegistryKeyHandle.h"
+#include "Framework/RegistryValueEnumerator.h"
+#include "Framework/SystemInfo.h"
 
 const char* const StartupRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const StartupRunKeyPath32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -21,46 +23,15 @@ const char* const LocationUser = "HKCU";
 const char* const LocationStartup = "Startup";
 const char* const LocationCommonStartup = "Common Startup";
 
-// The longest value name the registry allows is 16,383 characters.
-const DWORD ValueNameChars = 16384;
 // Key names are at most 255 characters.
 const DWORD KeyNameChars = 256;
-// A value may grow between the size query and the read: a few attempts, then give up.
-const int ReadAttempts = 4;
 
 // --- registry values ------------------------------------------------------------------------
 
-// The whole value, whatever its size, as bytes followed by two NULs (so string data without a
-// terminator still ends); size receives the data's own length. Unchanged on failure.
-LONG ReadValue(HKEY key, const char* name, std::vector<BYTE>& data, DWORD& size, DWORD& type)
-{
-    for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
-        DWORD needed = 0;
-        DWORD kind = REG_NONE;
-        LONG rc = RegQueryValueExA(key, name, NULL, &kind, NULL, &needed);
-        if (rc != ERROR_SUCCESS)
-            return rc;
-        std::vector<BYTE> buffer(needed + 2, 0);
-        DWORD got = needed;
-        rc = RegQueryValueExA(key, name, NULL, &kind, buffer.data(), &got);
-        if (rc == ERROR_MORE_DATA)
-            continue;
-        if (rc != ERROR_SUCCESS)
-            return rc;
-        buffer.resize(got + 2);
-        buffer[got] = buffer[got + 1] = 0;
-        data.swap(buffer);
-        size = got;
-        type = kind;
-        return ERROR_SUCCESS;
-    }
-    return ERROR_MORE_DATA;
-}
-
 // The data up to its first NUL.
-CString TextOf(const std::vector<BYTE>& data, DWORD size)
+CString TextOf(const BYTE* data, DWORD size)
 {
-    const char* text = reinterpret_cast<const char*>(data.data());
+    const char* text = reinterpret_cast<const char*>(data);
     return CString(text, int(strnlen(text, size)));
 }
 
@@ -69,9 +40,9 @@ CString ReadText(HKEY key, const char* name)
 {
     std::vector<BYTE> data;
     DWORD size = 0, type = REG_NONE;
-    if (ReadValue(key, name, data, size, type) != ERROR_SUCCESS)
+    if (CRegistryKeyHandle::QueryValueOf(key, name, data, size, type) != ERROR_SUCCESS)
         return CString();
-    return TextOf(data, size);
+    return TextOf(data.data(), size);
 }
 
 // REG_SZ with the terminator counted, as the System Configuration tool stores its values.
@@ -83,16 +54,16 @@ bool WriteText(HKEY key, const char* name, const CString& text, DWORD type = REG
 
 bool KeyExists(HKEY root, const CString& path)
 {
-    CRegistryKey key;
-    return key.Open(root, path, KEY_READ | StartupRegistryView()) != 0;
+    CRegistryKeyHandle key;
+    return key.Open(root, path, KEY_READ | StartupRegistryView()) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const char* keyPath, const char* name)
 {
-    CRegistryKey key;
-    if (!key.Open(root, keyPath, KEY_READ | StartupRegistryView()))
+    CRegistryKeyHandle key;
+    if (key.Open(root, keyPath, KEY_READ | StartupRegistryView()) != ERROR_SUCCESS)
         return false;
-    return RegQueryValueExA(key.Handle(), name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+    return RegQueryValueExA(key.Get(), name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
 // A key name of this scheme: one level, never the parent key itself.
@@ -166,35 +137,31 @@ StartupItem RegistryEntry(const CString& name, const CString& command, const CSt
 
 void CollectRunValues(StartupItemList& entries, const RunKeySource& source)
 {
-    CRegistryKey key;
-    if (!key.Open(source.first, source.second, KEY_READ | StartupRegistryView()))
+    CRegistryKeyHandle key;
+    if (key.Open(source.first, source.second, KEY_READ | StartupRegistryView()) != ERROR_SUCCESS)
         return;
     const bool machineWide = source.first == HKEY_LOCAL_MACHINE;
-    std::vector<char> name(ValueNameChars + 1);
-    for (DWORD index = 0;; ++index) {
-        DWORD nameChars = DWORD(name.size());
-        if (RegEnumValueA(key.Handle(), index, name.data(), &nameChars, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS)
-            break;
-        const CString valueName(name.data(), int(nameChars));
-        std::vector<BYTE> data(2, 0);
-        DWORD size = 0, type = REG_NONE;
-        ReadValue(key.Handle(), valueName, data, size, type);
-        if (type == REG_MULTI_SZ) {
-            const char* text = reinterpret_cast<const char*>(data.data());
-            DWORD at = 0;
-            while (at < size) {
-                const CString one(text + at, int(strnlen(text + at, size - at)));
-                at += DWORD(one.GetLength()) + 1;
-                if (one.IsEmpty())
-                    continue;
-                StartupItem entry = RegistryEntry(valueName, one, source.second, machineWide);
-                entry.FromMultiString = 1;
-                entries.push_back(entry);
-            }
+    // The enumerator's buffers grow to the key's longest name and data, so a long value name
+    // does not end the list early and no command is cut.
+    CRegistryValueEnumerator values(key.Get());
+    for (DWORD index = 0; values.Read(index) == ERROR_SUCCESS; ++index) {
+        const char* text = reinterpret_cast<const char*>(values.Data());
+        const DWORD size = values.Size();
+        if (values.Type() != REG_MULTI_SZ) {
+            entries.push_back(RegistryEntry(values.Name(), TextOf(values.Data(), size), source.second,
+                                            machineWide));
             continue;
         }
-        entries.push_back(RegistryEntry(valueName, TextOf(data, size), source.second, machineWide));
+        DWORD at = 0;
+        while (at < size) {
+            const CString one(text + at, int(strnlen(text + at, size - at)));
+            at += DWORD(one.GetLength()) + 1;
+            if (one.IsEmpty())
+                continue;
+            StartupItem entry = RegistryEntry(values.Name(), one, source.second, machineWide);
+            entry.FromMultiString = 1;
+            entries.push_back(entry);
+        }
     }
 }
 
@@ -203,19 +170,20 @@ void CollectRunValues(StartupItemList& entries, const RunKeySource& source)
 template <class Visit>
 void ForEachDisabledKey(const char* path, Visit visit)
 {
-    CRegistryKey parent;
-    if (!parent.Open(HKEY_LOCAL_MACHINE, path, KEY_READ | StartupRegistryView()))
+    CRegistryKeyHandle parent;
+    if (parent.Open(HKEY_LOCAL_MACHINE, path, KEY_READ | StartupRegistryView()) != ERROR_SUCCESS)
         return;
-    char name[KeyNameChars];
     for (DWORD index = 0;; ++index) {
-        DWORD nameChars = KeyNameChars;
-        if (RegEnumKeyExA(parent.Handle(), index, name, &nameChars, NULL, NULL, NULL, NULL) !=
-            ERROR_SUCCESS)
+        CString name;
+        const LONG rc = ReadSubKeyName(parent.Get(), index, name, KeyNameChars);
+        if (rc == ERROR_MORE_DATA)
+            continue;
+        if (rc != ERROR_SUCCESS)
             break;
-        CRegistryKey key;
-        if (!key.Open(parent.Handle(), name, KEY_READ | StartupRegistryView()))
+        CRegistryKeyHandle key;
+        if (key.Open(parent.Get(), name, KEY_READ | StartupRegistryView()) != ERROR_SUCCESS)
             break;
-        visit(CString(name, int(nameChars)), key.Handle());
+        visit(name, key.Get());
     }
 }
 
@@ -248,11 +216,9 @@ void CollectStartupFolder(StartupItemList& entries, int csidl, const char* locat
         return;
     CString pattern(folder);
     pattern += "\\*.*";
+    CFindHandle search;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    for (BOOL more = search.FindFirst(pattern, found); more; more = search.FindNext(found)) {
         const CString fileName(found.cFileName);
         if (fileName == "." || fileName == ".." ||
             (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)))
@@ -267,8 +233,7 @@ void CollectStartupFolder(StartupItemList& entries, int csidl, const char* locat
         entry.Location = location;
         entry.MachineWide = machineWide ? 1 : 0;
         entries.push_back(entry);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
 }
 
 void CollectDisabledFolderEntries(StartupItemList& entries)
@@ -306,16 +271,15 @@ int DisableRegistryEntry(StartupItem& entry)
         item = entry.Name;
     {
         const REGSAM access = KEY_ALL_ACCESS | StartupRegistryView();
-        CRegistryKey parent, record;
-        if (!parent.Create(HKEY_LOCAL_MACHINE, StartupRegKeyPath, access))
+        CRegistryKeyHandle parent, record;
+        if (parent.Create(HKEY_LOCAL_MACHINE, StartupRegKeyPath, access) != ERROR_SUCCESS ||
+            record.Create(parent.Get(), entry.Name, access) != ERROR_SUCCESS)
             return 0;
-        if (!record.Create(parent.Handle(), entry.Name, access))
-            return 0;
-        const bool written = WriteText(record.Handle(), "item", item) &&
-                             WriteText(record.Handle(), "command", entry.Command) &&
-                             WriteText(record.Handle(), "key", entry.KeyPath) &&
-                             WriteText(record.Handle(), "hkey", entry.MachineWide ? LocationMachine : LocationUser) &&
-                             WriteText(record.Handle(), "inimapping", "0");
+        const HKEY key = record.Get();
+        const bool written = WriteText(key, "item", item) && WriteText(key, "command", entry.Command) &&
+                             WriteText(key, "key", entry.KeyPath) &&
+                             WriteText(key, "hkey", entry.MachineWide ? LocationMachine : LocationUser) &&
+                             WriteText(key, "inimapping", "0");
         record.Close();
         if (!written) {
             DeleteRegistryKey(HKEY_LOCAL_MACHINE, recordPath);
@@ -339,7 +303,7 @@ int EnableRegistryEntry(StartupItem& entry)
     const bool valueWasThere = ValueExists(root, entry.KeyPath, entry.Name);
     if (!WriteRunValue(root, entry.KeyPath, entry.Name, entry.Command))
         return 0;
-    CRegistryKey parent;
+    CRegistryKeyHandle parent;
     parent.Create(HKEY_LOCAL_MACHINE, StartupRegKeyPath, KEY_ALL_ACCESS | StartupRegistryView());
     parent.Close();
     if (!DeleteRegistryKey(HKEY_LOCAL_MACHINE, SubkeyPath(StartupRegKeyPath, entry.Name))) {
@@ -366,22 +330,21 @@ int DisableFolderEntry(StartupItem& entry)
         moved = true;
     }
     const CString recordPath = SubkeyPath(StartupFolderKeyPath, entry.KeyPath);
-    const bool recordWasThere = KeyExists(HKEY_LOCAL_MACHINE, recordPath);
-    bool written = false;
+    bool created = false, written = false;
     {
         const REGSAM access = KEY_ALL_ACCESS | StartupRegistryView();
-        CRegistryKey parent, record;
-        written = parent.Create(HKEY_LOCAL_MACHINE, StartupFolderKeyPath, access) &&
-                  record.Create(parent.Handle(), entry.KeyPath, access) &&
-                  WriteText(record.Handle(), "item", entry.Name) &&
-                  WriteText(record.Handle(), "command", entry.Command) &&
-                  WriteText(record.Handle(), "backup", entry.BackupPath) &&
-                  WriteText(record.Handle(), "location", entry.Location) &&
-                  WriteText(record.Handle(), "path", entry.FilePath);
+        CRegistryKeyHandle parent, record;
+        written = parent.Create(HKEY_LOCAL_MACHINE, StartupFolderKeyPath, access) == ERROR_SUCCESS &&
+                  record.Create(parent.Get(), entry.KeyPath, access, &created) == ERROR_SUCCESS &&
+                  WriteText(record.Get(), "item", entry.Name) &&
+                  WriteText(record.Get(), "command", entry.Command) &&
+                  WriteText(record.Get(), "backup", entry.BackupPath) &&
+                  WriteText(record.Get(), "location", entry.Location) &&
+                  WriteText(record.Get(), "path", entry.FilePath);
     }
     if (!written) {
         // A file in the backup folder without its record would be listed nowhere.
-        if (!recordWasThere)
+        if (created)
             DeleteRegistryKey(HKEY_LOCAL_MACHINE, recordPath);
         if (moved)
             MoveFileA(entry.BackupPath, entry.FilePath);
@@ -545,20 +508,20 @@ CString ProgramNameFromCommand(const CString& command)
 
 int WriteRunValue(HKEY root, const char* keyPath, const char* name, const char* text)
 {
-    CRegistryKey key;
-    if (!key.Open(root, keyPath, KEY_ALL_ACCESS | StartupRegistryView()))
+    CRegistryKeyHandle key;
+    if (key.Open(root, keyPath, KEY_ALL_ACCESS | StartupRegistryView()) != ERROR_SUCCESS)
         return 0;
     const CString value(text);
-    return WriteText(key.Handle(), name, value,
+    return WriteText(key.Get(), name, value,
                      HoldsEnvironmentReference(value) ? REG_EXPAND_SZ : REG_SZ) ? 1 : 0;
 }
 
 int DeleteRunValue(HKEY root, const char* keyPath, const char* name)
 {
-    CRegistryKey key;
-    if (!key.Open(root, keyPath, KEY_ALL_ACCESS | StartupRegistryView()))
+    CRegistryKeyHandle key;
+    if (key.Open(root, keyPath, KEY_ALL_ACCESS | StartupRegistryView()) != ERROR_SUCCESS)
         return 0;
-    const LONG rc = RegDeleteValueA(key.Handle(), name);
+    const LONG rc = RegDeleteValueA(key.Get(), name);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
 }
 
@@ -578,8 +541,8 @@ int DeleteRegistryKeyWith(RegDeleteKeyExFunction deleteKeyEx, HKEY root, const c
     const int slash = path.ReverseFind('\\');
     if (slash < 0)
         return RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS ? 1 : 0;
-    CRegistryKey parent;
-    if (!parent.Open(root, path.Left(slash), KEY_ALL_ACCESS | StartupRegistryView()))
+    CRegistryKeyHandle parent;
+    if (parent.Open(root, path.Left(slash), KEY_ALL_ACCESS | StartupRegistryView()) != ERROR_SUCCESS)
         return 0;
-    return RegDeleteKeyA(parent.Handle(), path.Mid(slash + 1)) == ERROR_SUCCESS ? 1 : 0;
+    return RegDeleteKeyA(parent.Get(), path.Mid(slash + 1)) == ERROR_SUCCESS ? 1 : 0;
 }

@@ -50,9 +50,11 @@ public:
     }
     CStartupManagerDlg& Page() { return m_page; }
     HWND List() { return ::GetDlgItem(m_page.m_hWnd, IDC_STARTUP_LIST); }
+    // What a click on the button sends.
     void Press(int id)
     {
-        ::SendMessageA(::GetDlgItem(m_page.m_hWnd, id), BM_CLICK, 0, 0);
+        ::SendMessageA(m_page.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       LPARAM(::GetDlgItem(m_page.m_hWnd, id)));
         PumpFor(20);
     }
 
