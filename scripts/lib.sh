@@ -23,6 +23,34 @@ velmora_wine_env() {
     mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 }
 
+# Wine's 32-bit loader (/usr/lib/wine/wine, from wine32:i386) is an i386 Linux program. Some
+# 64-bit kernels run no 32-bit user code at all (IA-32 emulation switched off: execve gives
+# ENOEXEC); there i386 programs are handed to qemu's user-mode emulator through binfmt_misc.
+# Natively running kernels are left alone. Needs root (or sudo) only when it has to register.
+VELMORA_I386_PROBE=/usr/lib/wine/wine
+velmora_i386_runs() { "$VELMORA_I386_PROBE" --version >/dev/null 2>&1; }
+velmora_enable_i386() {
+    [ -x "$VELMORA_I386_PROBE" ] || return 0        # wine32 not installed yet: setup installs it
+    velmora_i386_runs && return 0
+    local as_root=() binfmt=/proc/sys/fs/binfmt_misc
+    [ "$(id -u)" = 0 ] || as_root=(sudo)
+    echo "lib: this kernel runs no 32-bit programs; running them through qemu-i386" >&2
+    if [ ! -x /usr/bin/qemu-i386-static ]; then
+        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -q --no-install-recommends qemu-user-static >/dev/null
+    fi
+    [ -e "$binfmt/register" ] || "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt"
+    if [ -e "$binfmt/qemu-i386" ]; then
+        echo 1 | "${as_root[@]}" tee "$binfmt/qemu-i386" >/dev/null
+    else
+        # i386 ELF executables and shared objects; F opens the emulator now, so it also serves
+        # programs started in other mount namespaces.
+        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+            "${as_root[@]}" tee "$binfmt/register" >/dev/null
+    fi
+    velmora_i386_runs || { echo "lib: 32-bit programs still do not run; Wine cannot start" >&2; return 1; }
+}
+
 # Why Wine must not start in the current environment, or nothing when it may: WINEPREFIX must
 # name a copy of the template (it carries the marker), without a drive for the host's root, and
 # Wine's home, data and config folders must be the scratch home velmora_wine_env set. Anything
