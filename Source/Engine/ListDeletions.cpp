@@ -7,6 +7,7 @@
 #include "Engine/RegistryManager.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
+#include "Framework/Handle.h"
 #include "Framework/ProcAddress.h"
 
 namespace {
@@ -67,17 +68,17 @@ bool LeadsToItself(const CString& path)
 {
     if (!FinalPathQuery())
         return true;
-    HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    CHandle handle(CreateFileA(path, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr));
+    if (!handle.IsValid())
         return false;
     // The final path has long names; the list may name the same place by short ones.
     char longText[MAX_PATH * 4] = {};
     const DWORD longLength = GetLongPathNameA(path, longText, sizeof longText);
-    const bool itself = HandleLeadsTo(handle, longLength > 0 && longLength < sizeof longText ? CString(longText) : path);
-    CloseHandle(handle);
-    return itself;
+    return HandleLeadsTo(handle.Get(),
+                         longLength > 0 && longLength < sizeof longText ? CString(longText) : path);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "Framework/Handle.h"
+
 namespace {
 
 inline DWORD RotateLeft(DWORD x, int n) { return (x << n) | (x >> (32 - n)); }
@@ -120,20 +122,18 @@ const BYTE* CMD5::DigestFile(const char* path)
 {
     if (!path)
         return nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    CHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.IsValid())
         return nullptr;
     Init();
     BYTE* chunk = static_cast<BYTE*>(malloc(FileReadChunk));
-    if (!chunk) {
-        CloseHandle(file);
+    if (!chunk)
         return nullptr;
-    }
     bool ok = true;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, chunk, FileReadChunk, &got, nullptr)) {
+        if (!ReadFile(file.Get(), chunk, FileReadChunk, &got, nullptr)) {
             ok = false;
             break;
         }
@@ -142,7 +142,7 @@ const BYTE* CMD5::DigestFile(const char* path)
             break;
     }
     free(chunk);
-    CloseHandle(file);
+    file.Close();
     if (!ok)
         return nullptr;
     Final();

@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include "Framework/Handle.h"
 #include "Framework/ProcAddress.h"
 
 namespace {
@@ -93,42 +94,42 @@ bool CProcessTerminator::HandleProcess(DWORD processId, const char* fullPath, bo
     // The engine's own host is never ended, whatever file it runs from.
     if (processId == 0 || processId == GetCurrentProcessId())
         return false;
-    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
-    if (!process)
-        process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE | SYNCHRONIZE,
-                              TRUE, processId);
-    if (!process)
+    CHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+    if (!process.IsValid()) {
+        const DWORD access = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE | SYNCHRONIZE;
+        process.Attach(OpenProcess(access, TRUE, processId));
+    }
+    if (!process.IsValid())
         return false;
     CString path;
-    const bool known = MainModulePath(process, path);
-    CloseHandle(process);
+    const bool known = MainModulePath(process.Get(), path);
+    process.Close();
     if (!known || lstrcmpiA(path, fullPath) != 0)
         return false;
     terminated = false;
-    HANDLE target = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (target) {
-        terminated = TerminateProcess(target, 0) != FALSE;
+    CHandle target(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (target.IsValid()) {
+        terminated = TerminateProcess(target.Get(), 0) != FALSE;
         if (terminated)
-            WaitForSingleObject(target, ExitWaitMs);
-        CloseHandle(target);
+            WaitForSingleObject(target.Get(), ExitWaitMs);
     }
     return true;
 }
 
 bool CProcessTerminator::TerminateWithToolhelp(const char* fullPath)
 {
-    HANDLE snapshot = m_createSnapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    CHandle snapshot(m_createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
         return false;
     bool result = false;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof(entry);
-    for (BOOL more = m_processFirst(snapshot, &entry); more; more = m_processNext(snapshot, &entry)) {
+    for (BOOL more = m_processFirst(snapshot.Get(), &entry); more;
+         more = m_processNext(snapshot.Get(), &entry)) {
         bool terminated = false;
         if (HandleProcess(entry.th32ProcessID, fullPath, terminated))
             result = terminated;
     }
-    CloseHandle(snapshot);
     return result;
 }
 

@@ -8,9 +8,11 @@
 
 #include <vector>
 
+#include "Framework/ComPtr.h"
 #include "Framework/FileFind.h"
 #include "Framework/RegistryKeyHandle.h"
 #include "Framework/RegistryRootKeys.h"
+#include "Framework/TextCodePage.h"
 #include "Engine/SSEngineProcess.h"
 
 namespace {
@@ -689,34 +691,28 @@ bool CheckPathInText(CSSEngineProcess& process, CString original)
 
 bool ResolveShellPath(const CString& text, CString& out)
 {
-    int wideLength = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
-    if (wideLength <= 0)
+    std::wstring wide;
+    if (!TextToWide(text, -1, CP_THREAD_ACP, TextStrictness::Lenient, wide))
         return false;
-    std::vector<WCHAR> wide(wideLength);
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, wide.data(), wideLength);
-    IShellFolder* desktop = nullptr;
+    CComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Out())) || !desktop)
+        return false;
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr)) ||
+        !list)
+        return false;
     bool ok = false;
-    if (SUCCEEDED(SHGetDesktopFolder(&desktop)) && desktop) {
-        LPITEMIDLIST list = nullptr;
-        if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &list, nullptr)) &&
-            list) {
-            WCHAR path[MAX_PATH + 1] = {};
-            if (SHGetPathFromIDListW(list, path)) {
-                char ansi[MAX_PATH * 2 + 1] = {};
-                if (WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, ansi, sizeof ansi - 1,
-                                        nullptr, nullptr) > 0) {
-                    out = ansi;
-                    ok = true;
-                }
-            }
-            IMalloc* allocator = nullptr;
-            if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
-                allocator->Free(list);
-                allocator->Release();
-            }
+    WCHAR path[MAX_PATH + 1] = {};
+    if (SHGetPathFromIDListW(list, path)) {
+        CString ansi;
+        if (WideToText(path, -1, CP_THREAD_ACP, TextStrictness::Lenient, ansi)) {
+            out = ansi;
+            ok = true;
         }
-        desktop->Release();
     }
+    CComPtr<IMalloc> allocator;
+    if (SUCCEEDED(SHGetMalloc(allocator.Out())) && allocator)
+        allocator->Free(list);
     return ok;
 }
 

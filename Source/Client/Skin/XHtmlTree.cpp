@@ -4,7 +4,10 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "Client/Skin/ThemeApiBinder.h"
+#include "Framework/TextCodePage.h"
 
 const UINT WM_XHTMLTREE_CHECKBOX_CLICKED = ::RegisterWindowMessageA("WM_XHTMLTREE_CHECKBOX_CLICKED");
 const UINT WM_XHTMLTREE_ITEM_EXPANDED = ::RegisterWindowMessageA("WM_XHTMLTREE_ITEM_EXPANDED");
@@ -1015,10 +1018,9 @@ BOOL CXHtmlTree::OnToolTipText(UINT, NMHDR* pNMHDR, LRESULT* pResult)
     if (pNMHDR->code == TTN_NEEDTEXTW) {
         NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
         info->hinst = NULL;
-        info->szText[0] = 0;
-        ::MultiByteToWideChar(CP_THREAD_ACP, 0, tip, -1, info->szText,
-                              int(sizeof info->szText / sizeof info->szText[0]));
-        info->szText[sizeof info->szText / sizeof info->szText[0] - 1] = 0;
+        std::wstring wide;
+        TextToWide(tip, -1, CP_THREAD_ACP, TextStrictness::Lenient, wide);
+        ::lstrcpynW(info->szText, wide.c_str(), int(sizeof info->szText / sizeof info->szText[0]));
         info->lpszText = info->szText;
     } else {
         NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
