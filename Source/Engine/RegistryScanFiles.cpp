@@ -196,11 +196,11 @@ int CheckHelpClassServers(CSSEngineProcess& process)
     if (status)
         status->OnProgress(1);
     int reported = 0;
-    while (classes.Next(process)) {
+    while (classes.Next(CProcessWalkControl(process))) {
         const CString& classKey = classes.EntryPath();
         CRegistryValueWalk values(classes.Key(), CRegistryValueWalk::ProgressPerValue);
         bool classReported = false;
-        while (values.Next(process)) {
+        while (values.Next(CProcessWalkControl(process))) {
             CString data = values.Text();
             data.MakeLower();
             data.Trim();
@@ -230,7 +230,7 @@ int CheckHelpFileKey(CSSEngineProcess& process, const char* key)
     CAbstractStatus* status = process.Status();
     CRegistryValueWalk values(help.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         CString name(values.Name());
         name.MakeLower();
         CString folder = values.Text();
@@ -265,7 +265,7 @@ int ScanFonts(CSSEngineProcess& process)
     const bool bareNamesResolvedElsewhere = FontLoaderHasFolderOutsideDrives();
     CRegistryValueWalk values(fonts.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         if (values.IsString() &&
             JudgeFontFile(process, values.Text(), fontsFolder, bareNamesResolvedElsewhere) == FontMissing &&
             process.KeepRunning() && IsKeyWritable(MachineRoot, FontsKey)) {
@@ -289,7 +289,7 @@ int ScanSharedDlls(CSSEngineProcess& process)
         return 0;
     CRegistryValueWalk values(shared.Get(), CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         CString path(values.Name());
         path.Trim('"');
         // The name is the file. Only a full local path is judged; a "?" stands for a
@@ -320,12 +320,12 @@ int ScanAppPaths(CSSEngineProcess& process)
     if (status)
         status->OnProgress(1);
     int reported = 0;
-    while (entries.Next(process)) {
+    while (entries.Next(CProcessWalkControl(process))) {
         const CString& entryKey = entries.EntryPath();
         // Progress for every value with data, as the program's progress bar expects.
         CRegistryValueWalk values(entries.Key(), CRegistryValueWalk::ProgressPerValue);
         AppPathValues judged;
-        while (values.Next(process)) {
+        while (values.Next(CProcessWalkControl(process))) {
             ThrottledStatusText(process, AppPathTextThreshold, entryKey, "APP");
             judged.Take(values);
         }

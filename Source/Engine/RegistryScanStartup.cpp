@@ -105,7 +105,7 @@ int CheckRunKey(CSSEngineProcess& process, HKEY root, const CString& key)
     int reported = 0;
     CAbstractStatus* status = process.Status();
     CRegistryValueWalk values(run.Get(), CRegistryValueWalk::NoProgress);
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         // Only text can name a program; data of other types is not a command at all.
         if (values.IsString()) {
             CString data = values.Text();
@@ -199,7 +199,7 @@ int CheckUninstallRecord(CSSEngineProcess& process, HKEY record, const CString& 
     CAbstractStatus* status = process.Status();
     CRegistryValueWalk values(record, CRegistryValueWalk::ProgressPerValue);
     int reported = 0;
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         CString data = values.Text();
         data.MakeLower();
         if (data.Find("msiexec") >= 0 || data.Find("rundll32") >= 0)
@@ -233,7 +233,7 @@ int CheckUninstallRecords(CSSEngineProcess& process)
     int reported = 0;
     if (process.Status())
         process.Status()->OnProgress(1);
-    while (records.Next(process))
+    while (records.Next(CProcessWalkControl(process)))
         reported += CheckUninstallRecord(process, records.Key(), records.EntryPath());
     return reported;
 }
@@ -246,7 +246,7 @@ int CheckInstallerFolders(CSSEngineProcess& process)
         return 0;
     int reported = 0;
     CRegistryValueWalk values(folders.Get(), CRegistryValueWalk::NoProgress);
-    while (values.Next(process)) {
+    while (values.Next(CProcessWalkControl(process))) {
         CString folder(values.Name());
         folder.Trim('"');
         // Only a folder named with its drive can be looked for; the toolkit's swapped test

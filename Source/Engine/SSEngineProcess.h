@@ -20,7 +20,7 @@
 #include "Engine/SmartThread.h"
 #include "Framework/RegistryKeyWalks.h"
 
-class CSSEngineProcess : public CAbstractProcess, public CSmartThread, public CRegistryWalkControl {
+class CSSEngineProcess : public CAbstractProcess, public CSmartThread {
 public:
     enum ConstructionKind { FullConstruction, LightConstruction };
     explicit CSSEngineProcess(ConstructionKind kind);
@@ -63,14 +63,6 @@ public:
 
     // The stop test of every task loop: false once Stop(1) was called or the task ended.
     bool KeepRunning() const { return m_busy != 0; }
-    // CRegistryWalkControl: the registry walks stop with the task; each value a walk with
-    // progress finds is one progress step.
-    bool KeepWalking() const override { return KeepRunning(); }
-    void OnValueWalked() const override
-    {
-        if (m_status)
-            m_status->OnProgress(1);
-    }
     CAbstractStatus* Status() const { return m_status; }
     bool RunningUnderWow64() const { return m_wow64 != 0; }
     const CString& SystemFolder() const { return m_systemFolder; }
@@ -163,6 +155,22 @@ public:
 
     // --- junk scan and clean ----------------------------------------------------------------
     CJunkCleaner m_junkCleaner;
+};
+
+// The process as the registry walks see it: they stop with the task, and each value a walk with
+// progress finds is one progress step.
+class CProcessWalkControl : public CRegistryWalkControl {
+public:
+    explicit CProcessWalkControl(const CSSEngineProcess& process) : m_process(process) {}
+    bool KeepWalking() const override { return m_process.KeepRunning(); }
+    void OnValueWalked() const override
+    {
+        if (m_process.Status())
+            m_process.Status()->OnProgress(1);
+    }
+
+private:
+    const CSSEngineProcess& m_process;
 };
 
 #endif

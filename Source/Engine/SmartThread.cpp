@@ -11,7 +11,6 @@ CSmartThread::CSmartThread()
       m_workerState(WorkerNotBegun),
       m_events(new (std::nothrow) std::vector<HANDLE>())
 {
-    InitializeCriticalSection(&m_handOverLock);
 }
 
 CSmartThread::~CSmartThread()
@@ -24,7 +23,6 @@ CSmartThread::~CSmartThread()
         CloseHandle(m_thread);
     if (m_lockReady)
         DeleteCriticalSection(&m_lock);
-    DeleteCriticalSection(&m_handOverLock);
 }
 
 void CSmartThread::CloseEvents()
@@ -88,14 +86,13 @@ unsigned __stdcall CSmartThread::EntryRoutine(void* param)
     // Hand over: the finished worker's handle becomes the previous handle, and from the moment
     // the current handle is null a new start is accepted. Skipped when the field no longer
     // holds this worker's handle (TerminateAndDropWorker dropped it).
-    EnterCriticalSection(&self->m_handOverLock);
+    CCriticalSectionLock handOver(self->m_handOverLock);
     if (self->m_thread && self->m_threadId == GetCurrentThreadId()) {
         if (self->m_previousThread)
             CloseHandle(self->m_previousThread);
         self->m_previousThread = self->m_thread;
         InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&self->m_thread)), nullptr);
     }
-    LeaveCriticalSection(&self->m_handOverLock);
     return static_cast<unsigned>(exitCode);
 }
 
@@ -103,7 +100,7 @@ bool CSmartThread::TerminateAndDropWorker(DWORD waitMs)
 {
     // Held throughout: the worker is either before its hand-over (and is terminated there) or
     // already past it (and the field is null), never halfway through.
-    EnterCriticalSection(&m_handOverLock);
+    CCriticalSectionLock handOver(m_handOverLock);
     HANDLE worker = m_thread;
     if (worker) {
         if (InterlockedCompareExchange(&m_workerState, WorkerCancelled, WorkerNotBegun) == WorkerNotBegun) {
@@ -121,7 +118,6 @@ bool CSmartThread::TerminateAndDropWorker(DWORD waitMs)
         InterlockedExchangePointer(const_cast<PVOID*>(reinterpret_cast<PVOID volatile*>(&m_thread)), nullptr);
         CloseHandle(worker);
     }
-    LeaveCriticalSection(&m_handOverLock);
     return worker != nullptr;
 }
 

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "Framework/CriticalSection.h"
+
 class CSmartThread {
 public:
     CSmartThread();
@@ -63,7 +65,7 @@ protected:
     std::vector<HANDLE>* m_events;
     // Serialises the worker's hand-over with TerminateAndDropWorker, so a handle is closed
     // exactly once and a worker is never terminated inside its hand-over.
-    CRITICAL_SECTION m_handOverLock;
+    CCriticalSection m_handOverLock;
 };
 
 #endif
