@@ -14,6 +14,7 @@
 #include "Client/Skin/SkinGdiPlus.h"
 #include "Client/Tools/StartupManagerDlg.h"
 #include "StartupFixture.h"
+#include "Support/ScreenshotPause.h"
 
 using namespace startupfixture;
 
@@ -371,11 +372,14 @@ TEST(StartupManagerPage, LooksAsDesigned)
 {
     ASSERT_TRUE(SetText(HKEY_CURRENT_USER, RunKey, "Ticked", "C:\\t.exe"));
     WriteRegRecord("Unticked", "u", "C:\\u.exe", RunKey, "HKCU");
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, RunKey, "Tray Helper", "\"C:\\Program Files\\Tray\\tray.exe\" /background"));
+    ASSERT_TRUE(WriteFile(CommonStartupFolder() + "\\Notes.lnk", "n"));
     PageHost host;
     HWND page = host.Page().m_hWnd;
     HWND list = host.List();
     RedrawWindow(page, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(200);
+    PauseForScreenshot("startup-manager");
     RECT pageRect;
     GetWindowRect(page, &pageRect);
     const Capture shot = CaptureWindow(page);
