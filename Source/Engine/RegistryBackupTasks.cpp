@@ -15,6 +15,9 @@
 #include "Engine/HardFileDeletion.h"
 #include "Engine/ListDeletions.h"
 #include "Engine/RegistryManager.h"
+#include "Framework/FileFind.h"
+#include "Framework/ModulePath.h"
+#include "Framework/RegistryKeyHandle.h"
 
 namespace {
 
@@ -81,16 +84,6 @@ std::vector<RegistryItemPath> RegistryRepairTargets(CAbstractScanItemsInfo* item
     return targets;
 }
 
-// Empty when the program's path cannot be read whole.
-CString ProgramFolder()
-{
-    char module[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    CString folder(module, length < MAX_PATH ? int(length) : 0);
-    const int slash = folder.ReverseFind('\\');
-    return slash > 0 ? folder.Left(slash) : CString();
-}
-
 // "<program folder>\TarnexRegBackup\<computer>-<volume serial>-<user>". A part whose query
 // fails is left out; the user name is asked for with the size the computer-name query left
 // behind (so it appears only when shorter than the computer name), exactly as the Restore
@@ -98,10 +91,10 @@ CString ProgramFolder()
 // anywhere else would never be found again.
 CString BackupFolder(CString& root)
 {
-    const CString program = ProgramFolder();
+    const CString program = GetProgramFolder();  // with its trailing "\"
     if (program.IsEmpty())
         return CString();
-    root = program + "\\" + BackupFolderName;
+    root = program + BackupFolderName;
     CString name;
     char computer[1024] = {};
     DWORD size = sizeof(computer);
@@ -133,23 +126,14 @@ CString BackupBaseName(const SYSTEMTIME& time)
 // A folder is there when a search inside it finds anything ("." at least); otherwise it is made.
 bool EnsureFolder(const CString& folder)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(folder + "\\*.*", &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        return true;
-    }
-    return CreateDirectoryA(folder, nullptr) != FALSE;
+    WIN32_FIND_DATAA entry;
+    return FindFileEntry(folder + "\\*.*", entry) || CreateDirectoryA(folder, nullptr) != FALSE;
 }
 
 bool FileFound(const CString& path)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path, &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(find);
-    return true;
+    WIN32_FIND_DATAA entry;
+    return FindFileEntry(path, entry) != FALSE;
 }
 
 void WaitForNextSecond(SYSTEMTIME& time)
@@ -199,13 +183,12 @@ bool IsLockError(DWORD error)
 // 1 when the key could be opened.
 int DeleteValueByItemText(const RegistryItemPath& item)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(item.root, item.keyPath, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    CRegistryKeyHandle key;
+    if (key.Open(item.root, item.keyPath, KEY_SET_VALUE | KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return 0;
-    if (RegDeleteValueA(key, item.valueName) != ERROR_SUCCESS &&
+    if (RegDeleteValueA(key.Get(), item.valueName) != ERROR_SUCCESS &&
         item.valueName.CompareNoCase("(default)") == 0)
-        RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(key);
+        RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     return 1;
 }
 

@@ -1,6 +1,6 @@
 // CRegistryManager: writes registry keys into the registry backup document (".rbk") and reads one
-// back into the registry, and deletes keys and values named by a full path. CRegistryDocument is
-// a document read and checked in full, before anything is written from it.
+// back into the registry, and deletes keys and values named by a full path. The document as read
+// is CRegistryDocument (RegistryDocument.h); item paths and value texts have headers of their own.
 //
 // The document: UTF-8 text, CR LF lines, one tag per line (see CXmlWriter), a root element
 // "registry" holding one chain of nested "k" elements (attribute "name") per exported key, and
@@ -11,71 +11,15 @@
 
 #include <windows.h>
 
-#include <set>
 #include <vector>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Engine/RegistryDocument.h"
+#include "Engine/RegistryItemPath.h"
+#include "Engine/RegistryValueText.h"
 #include "Framework/CString.h"
 
 class CXmlWriter;
-class CXmlReader;
-
-// A found-item text taken apart: "ROOT\key\path" or "ROOT\key\path" + ValueSeparator + "name".
-struct RegistryItemPath {
-    CString rootName;  // the full spelling, as the root table writes it
-    HKEY root = nullptr;
-    CString keyPath;   // never empty, no empty components
-    bool namesValue = false;
-    CString valueName;
-};
-
-// The five root names, compared without regard to case; null for any other text.
-HKEY RegistryRootByName(const char* name, CString* canonicalName = nullptr);
-
-// Splits a found-item text. False for a text that is not a registry path (a file path), names
-// an unknown root, or names only a root ("HKEY_CURRENT_USER", "HKEY_CURRENT_USER\"): the repair
-// and the backup never touch a whole root key.
-bool ParseRegistryItem(const char* text, RegistryItemPath& out);
-
-// One value as the document holds it, ready for RegSetValueExA.
-struct RegistryDocumentValue {
-    CString name;  // empty for the unnamed value
-    DWORD type = REG_SZ;
-    CString data;  // raw bytes
-};
-
-// One "k" element of the document, in document order.
-struct RegistryDocumentKey {
-    CString rootName;
-    HKEY root = nullptr;
-    CString keyPath;  // empty for the root element of a chain
-    std::vector<RegistryDocumentValue> values;
-};
-
-class CRegistryDocument {
-public:
-    void Clear();
-    // Keys are added in document order when their element opens; values as they end.
-    size_t AddKey(const RegistryDocumentKey& key);
-    void AddValue(size_t keyIndex, const RegistryDocumentValue& value);
-    const std::vector<RegistryDocumentKey>& Keys() const { return m_keys; }
-
-    bool HasKey(const CString& rootName, const CString& keyPath) const;
-    bool HasValue(const CString& rootName, const CString& keyPath, const CString& valueName) const;
-    // True when everything the repair would remove for this item is in the document: the
-    // value, or the key with every subkey and value below it as the registry holds them now.
-    // A target that does not exist is covered; one that cannot be read is not.
-    bool Covers(const RegistryItemPath& item) const;
-
-private:
-    bool CoversTree(HKEY root, const CString& rootName, const CString& keyPath, int depth) const;
-    bool CoversValue(const RegistryItemPath& item) const;
-    static CString Identity(const CString& rootName, const CString& keyPath);
-
-    std::vector<RegistryDocumentKey> m_keys;
-    std::set<CString> m_keyIds;    // lower case "ROOT\path"
-    std::set<CString> m_valueIds;  // lower case "ROOT\path" + "\n" + value name
-};
 
 class CRegistryManager {
 public:
@@ -137,11 +81,5 @@ private:
     bool m_incomplete;  // the export left something out
     CString m_errorText;
 };
-
-// Document text helpers (escaping and the code-page conversion), shared with the tests.
-CString EscapeDocumentText(const CString& ansi);
-// Undoes EscapeDocumentText in one left-to-right pass, so "&amp;amp;" gives "&amp;". False
-// when the text is not valid UTF-8 or holds a character the ANSI code page cannot represent.
-bool UnescapeDocumentText(const CString& utf8, CString& ansi);
 
 #endif
