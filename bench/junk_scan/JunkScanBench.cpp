@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Engine/Interfaces/EngineInterfaces.h"
+#include "Support/FolderTree.h"
 
 namespace {
 
@@ -128,26 +129,6 @@ bool MakeTree(const std::string& root, int files)
     return true;
 }
 
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 struct Figures {
     double raw, scan;
     long rawFiles, items, texts, other;
@@ -234,7 +215,7 @@ int main(int argc, char** argv)
            "scan files/s", "ratio", "items", "status texts", "text cap");
     int failures = 0;
     for (int files : sizes) {
-        RemoveTree(root);
+        RemoveFolderTree(root);
         if (!MakeTree(root, files)) {
             fprintf(stderr, "junk_scan: could not make the tree of %d files\n", files);
             return 2;
@@ -263,6 +244,6 @@ int main(int argc, char** argv)
         if (ratio > 1.5 || f.texts > cap)
             ++failures;
     }
-    RemoveTree(root);
+    RemoveFolderTree(root);
     return failures ? 1 : 0;
 }

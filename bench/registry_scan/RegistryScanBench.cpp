@@ -30,6 +30,7 @@
 
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Framework/ProcAddress.h"
+#include "Support/FolderTree.h"
 
 namespace {
 
@@ -434,25 +435,6 @@ void BuildFixture(const FixtureSize& s)
     BuildFixedKeyEntries(s);
 }
 
-void DeleteFolderTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, ".."))
-                continue;
-            std::string child = folder + "\\" + data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteFolderTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 void RemoveFixture(const FixtureSize& s)
 {
     for (int i = 0; i < s.classes; ++i)
@@ -475,7 +457,7 @@ void RemoveFixture(const FixtureSize& s)
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, BenchRoot);
     RemoveFixedKeyEntries(s);
-    DeleteFolderTree("c:\\vbench-regscan");
+    RemoveFolderTree("c:\\vbench-regscan");
 }
 
 // --- timing -------------------------------------------------------------------------------------

@@ -525,11 +525,11 @@ TEST(RegistryBackup, RepairWithAFailedBackupDeletesNothing)
         std::function<void()> repair;  // undoes the sabotage
     } cases[] = {
         {"backup root is a file",
-         [&](const FixtureKey&) { TempFolder::RemoveTree(root); WriteWholeFile(root, "in the way"); },
+         [&](const FixtureKey&) { RemoveFolderTree(root); WriteWholeFile(root, "in the way"); },
          [&] { DeleteFileA(root.c_str()); }},
         {"backup folder is a file",
          [&](const FixtureKey&) {
-             TempFolder::RemoveTree(root);
+             RemoveFolderTree(root);
              CreateDirectoryA(root.c_str(), nullptr);
              WriteWholeFile(folderPath, "x");
          },

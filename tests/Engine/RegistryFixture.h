@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "Support/FolderTree.h"
+
 // One value as the registry holds it.
 struct DumpedValue {
     DWORD type;
@@ -194,32 +196,11 @@ public:
     }
     ~TempFolder()
     {
-        RemoveTree(m_path);
+        RemoveFolderTree(m_path);
         RemoveDirectoryA(m_top.c_str());  // stays while another folder is in it
     }
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "\\" + name; }
-
-    static void RemoveTree(const std::string& folder)
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = data.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                const std::string path = folder + "\\" + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path);
-                else
-                    DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
 
 private:
     std::string m_top;

@@ -4,9 +4,7 @@
 // asserted: everything planted as invalid, and nothing else.
 #include <gtest/gtest.h>
 
-#include "Engine/ScanFixtures.h"
-
-using namespace scanfixtures;
+#include "Support/RegistryScanFixture.h"
 
 namespace {
 
@@ -69,11 +67,11 @@ TEST(RegistryScanFonts, FontsWhoseFileIsMissingAreReported)
 {
     const std::string tag = UniqueTag();
     const std::string base = "c:\\" + tag;
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(WindowsFolder() + "\\Fonts\\" + tag + "here.ttf"));
     ASSERT_TRUE(files.File(base + "\\fonts\\full.ttf"));
 
-    RegistryFixture registry;
+    ScanFixture registry;
     const std::vector<std::pair<std::string, std::string>> planted = {
         {tag + " Gone (TrueType)", base + "\\gone.ttf"},
         {tag + " Bare Gone (TrueType)", tag + "gone.ttf"},
@@ -84,14 +82,14 @@ TEST(RegistryScanFonts, FontsWhoseFileIsMissingAreReported)
         {tag + " Relative (TrueType)", "fonts\\" + tag + "x.ttf"},
     };
     for (const auto& value : planted)
-        ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, FontsKey, value.first, value.second));
+        ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, FontsKey, value.first, value.second));
 
     ScanProcess process;
     RecordingStatus status;
     ASSERT_TRUE(process.Scan(status, RegScanFonts));
-    FoundItems expected = {{Machine(FontsKey) + Sep + tag + " Gone (TrueType)", RegScanFonts}};
+    FoundItems expected = {{Machine(FontsKey) + ValueSeparator + tag + " Gone (TrueType)", RegScanFonts}};
     if (!BareFontNamesResolvedElsewhere())
-        expected.insert({Machine(FontsKey) + Sep + tag + " Bare Gone (TrueType)", RegScanFonts});
+        expected.insert({Machine(FontsKey) + ValueSeparator + tag + " Bare Gone (TrueType)", RegScanFonts});
     FoundItems found = FoundItemsOf(status);
     EXPECT_EQ(found, expected) << "found:\n" << DescribeItems(found) << "expected:\n"
                                << DescribeItems(expected);
@@ -111,7 +109,7 @@ TEST(RegistryScanSharedDlls, SharedDllsWhoseFileIsMissingAreReported)
     const std::string tag = UniqueTag();
     const std::string base = "c:\\" + tag;
     const std::string windows = WindowsFolder();
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\here.dll"));
     // From this 32-bit program "system32" is the 32-bit System folder, "sysnative" the native one.
     ASSERT_TRUE(files.File(windows + "\\sysnative\\" + tag + "native.dll"));
@@ -120,18 +118,18 @@ TEST(RegistryScanSharedDlls, SharedDllsWhoseFileIsMissingAreReported)
 
     const std::string gone = base + "\\gone.dll";
     const std::string quotedGone = "\"" + base + "\\gone2.dll\"";
-    RegistryFixture registry;
+    ScanFixture registry;
     for (const std::string& name :
          {gone, quotedGone, base + "\\here.dll", windows + "\\system32\\" + tag + "native.dll",
           windows + "\\system32\\" + tag + "only32.dll", tag + "only32.dll",
           AbsentDrive() + "\\shared\\x.dll"})
-        ASSERT_TRUE(registry.SetDword(HKEY_LOCAL_MACHINE, SharedDllsKey, name, 1)) << name;
+        ASSERT_TRUE(registry.Dword(HKEY_LOCAL_MACHINE, SharedDllsKey, name, 1)) << name;
 
     ScanProcess process;
     RecordingStatus status;
     ASSERT_TRUE(process.Scan(status, RegScanSharedDlls));
-    FoundItems expected = {{Machine(SharedDllsKey) + Sep + gone, RegScanSharedDlls},
-                           {Machine(SharedDllsKey) + Sep + quotedGone, RegScanSharedDlls}};
+    FoundItems expected = {{Machine(SharedDllsKey) + ValueSeparator + gone, RegScanSharedDlls},
+                           {Machine(SharedDllsKey) + ValueSeparator + quotedGone, RegScanSharedDlls}};
     FoundItems found = FoundItemsOf(status);
     EXPECT_EQ(found, expected) << "found:\n" << DescribeItems(found);
 }
@@ -146,7 +144,7 @@ TEST(RegistryScanAppPaths, EntriesWhoseProgramIsMissingAreReported)
     const std::string base = "c:\\" + tag;
     const std::string programData = ShellFolder(CSIDL_COMMON_APPDATA);
     ASSERT_FALSE(programData.empty());
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\bin\\" + tag + "bare.exe"));
     ASSERT_TRUE(files.File(base + "\\bin2\\" + tag + "multi.exe"));
     ASSERT_TRUE(files.File(base + "\\full\\here.exe"));
@@ -172,19 +170,19 @@ TEST(RegistryScanAppPaths, EntriesWhoseProgramIsMissingAreReported)
         {tag + "drive.exe", AbsentDrive() + "\\apps\\drive.exe", "", REG_SZ, false},
         {tag + "var.exe", tag + "var.exe", "%" + tag + "APPS%", REG_SZ, false},
     };
-    RegistryFixture registry;
+    ScanFixture registry;
     FoundItems expected;
     for (const Entry& e : entries) {
         std::string key = AppPathsKey + "\\" + e.key;
-        ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, key, "", e.program, e.type));
+        ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, key, "", e.program, e.type));
         if (!e.path.empty()) {
-            ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, key, "Path", e.path));
+            ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, key, "Path", e.path));
         }
         if (e.reported)
             expected.insert({Machine(key), RegScanAppPaths});
     }
     // An entry with a value that sorts before the unnamed one and no program at all.
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, AppPathsKey + "\\" + tag + "noprogram.exe",
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, AppPathsKey + "\\" + tag + "noprogram.exe",
                                    "Path", base + "\\bin"));
 
     ScanProcess process;
@@ -206,7 +204,7 @@ TEST(RegistryScanHelpFiles, HelpEntriesWhoseFileIsMissingAreReported)
     const std::string programData = ShellFolder(CSIDL_COMMON_APPDATA);
     ASSERT_FALSE(programData.empty());
     const std::string windows = WindowsFolder();
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\help\\" + tag + "here.hlp"));
     ASSERT_TRUE(files.File(programData + "\\" + tag + "\\" + tag + "data.chm"));
     ASSERT_TRUE(files.File(base + "\\here.dll"));
@@ -216,13 +214,13 @@ TEST(RegistryScanHelpFiles, HelpEntriesWhoseFileIsMissingAreReported)
     const std::string hereClass = "{A1A1A1A1-0000-0000-0000-000000000002}";
     const std::string bareClass = "{A1A1A1A1-0000-0000-0000-000000000003}";
     const std::string argsClass = "{A1A1A1A1-0000-0000-0000-000000000004}";
-    RegistryFixture registry;
+    ScanFixture registry;
     auto server = [&](const std::string& cls) { return HelpClassesKey + "\\" + cls + "\\InprocServer32"; };
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, server(goneClass), "", base + "\\gone.dll"));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, server(goneClass), "ThreadingModel", "Apartment"));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, server(hereClass), "", base + "\\here.dll"));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, server(bareClass), "", tag + "help32.dll"));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, server(argsClass), "", base + "\\gone.dll,1"));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, server(goneClass), "", base + "\\gone.dll"));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, server(goneClass), "ThreadingModel", "Apartment"));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, server(hereClass), "", base + "\\here.dll"));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, server(bareClass), "", tag + "help32.dll"));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, server(argsClass), "", base + "\\gone.dll,1"));
 
     const std::string drive = AbsentDrive();
     struct HelpValue {
@@ -241,11 +239,11 @@ TEST(RegistryScanHelpFiles, HelpEntriesWhoseFileIsMissingAreReported)
     };
     FoundItems expected = {{Machine(HelpClassesKey + "\\" + goneClass), RegScanHelpFiles}};
     for (const HelpValue& v : helpValues) {
-        ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, v.key, v.file, v.folder));
+        ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, v.key, v.file, v.folder));
         if (v.reported) {
             std::string lower = v.file;
             CharLowerA(&lower[0]);
-            expected.insert({Machine(v.key) + Sep + lower, RegScanHelpFiles});
+            expected.insert({Machine(v.key) + ValueSeparator + lower, RegScanHelpFiles});
         }
     }
 

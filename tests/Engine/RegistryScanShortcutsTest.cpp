@@ -6,9 +6,7 @@
 
 #include <fstream>
 
-#include "Engine/ScanFixtures.h"
-
-using namespace scanfixtures;
+#include "Support/RegistryScanFixture.h"
 
 namespace {
 
@@ -37,7 +35,7 @@ TEST(RegistryScanShortcuts, ShortcutsWhoseTargetIsMissingAreReportedAndNothingEl
     const std::string tag = UniqueTag();
     const std::string folder = "c:\\" + tag + "\\links";
     const std::string targets = "c:\\" + tag + "\\targets";
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.Folder(folder + "\\sub\\deeper"));
     ASSERT_TRUE(files.File(targets + "\\present.exe"));
     // Targets whose names the ANSI code page cannot hold: one it has no character for at all,
@@ -103,7 +101,7 @@ TEST(RegistryScanShortcuts, FoldersThatAreNotFullPathsAreNotSearched)
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
     const std::string relative = tag + "rel";
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.Folder(std::string(cwd) + "\\" + relative));
     ASSERT_TRUE(MakeShortcut(std::string(cwd) + "\\" + relative + "\\broken.lnk",
                              Wide("c:\\" + tag + "\\gone.exe")));
@@ -124,7 +122,7 @@ TEST(RegistryScanShortcuts, StopDuringTheCheckJudgesNothingAndEndsOnce)
 {
     const std::string tag = UniqueTag();
     const std::string folder = "c:\\" + tag + "\\stop";
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.Folder(folder + "\\inner"));
     for (int i = 0; i < 12; ++i) {
         std::string where = i % 2 ? folder + "\\inner" : folder;

@@ -4,9 +4,7 @@
 // invalid, and nothing else.
 #include <gtest/gtest.h>
 
-#include "Engine/ScanFixtures.h"
-
-using namespace scanfixtures;
+#include "Support/RegistryScanFixture.h"
 
 namespace {
 
@@ -42,7 +40,7 @@ TEST(RegistryScanStartupItems, RunCommandsOfMissingProgramsAreReportedAndNothing
     ASSERT_FALSE(programData.empty());
     const std::string drive = AbsentDrive();
 
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\foo.exe.d\\bar.exe"));
     ASSERT_TRUE(files.File(base + "\\my tools\\app.exe"));
     ASSERT_TRUE(files.File(programFiles32 + "\\" + tag + "\\app32.exe"));
@@ -73,17 +71,17 @@ TEST(RegistryScanStartupItems, RunCommandsOfMissingProgramsAreReportedAndNothing
         {HKEY_LOCAL_MACHINE, RunKey, tag + "_notepad", "notepad.exe", REG_SZ, false},
     };
 
-    RegistryFixture registry;
+    ScanFixture registry;
     for (const RunCase& c : cases)
-        ASSERT_TRUE(registry.SetString(c.root, c.key, c.name, c.data, c.type)) << c.name;
-    ASSERT_TRUE(registry.SetDword(HKEY_CURRENT_USER, RunKey, tag + "_dword", 0));
+        ASSERT_TRUE(registry.String(c.root, c.key, c.name, c.data, c.type)) << c.name;
+    ASSERT_TRUE(registry.Dword(HKEY_CURRENT_USER, RunKey, tag + "_dword", 0));
 
     FoundItems expected;
     for (const RunCase& c : cases)
         if (c.reported)
             expected.insert({std::string(c.root == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER\\"
                                                                      : "HKEY_LOCAL_MACHINE\\") +
-                                 c.key + Sep + c.name,
+                                 c.key + ValueSeparator + c.name,
                              RegScanStartupItems});
 
     ScanProcess process;
@@ -108,12 +106,12 @@ TEST(RegistryScanStartupItems, MenuOrderEntriesWithoutTheirFolderAreReported)
     const std::string tag = UniqueTag();
     const std::string commonPrograms = ShellFolder(CSIDL_COMMON_PROGRAMS);
     ASSERT_FALSE(commonPrograms.empty());
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.Folder(commonPrograms + "\\" + tag + "Dir"));
 
-    RegistryFixture registry;
-    ASSERT_TRUE(registry.CreateKey(HKEY_CURRENT_USER, MenuOrderKey + "\\" + tag + "Gone"));
-    ASSERT_TRUE(registry.CreateKey(HKEY_CURRENT_USER, MenuOrderKey + "\\" + tag + "Dir"));
+    ScanFixture registry;
+    ASSERT_TRUE(registry.Key(HKEY_CURRENT_USER, MenuOrderKey + "\\" + tag + "Gone"));
+    ASSERT_TRUE(registry.Key(HKEY_CURRENT_USER, MenuOrderKey + "\\" + tag + "Dir"));
 
     ScanProcess process;
     RecordingStatus status;
@@ -141,7 +139,7 @@ TEST(RegistryScanUninstallEntries, RecordsOfMissingUninstallersAndFoldersAreRepo
     ASSERT_FALSE(programFiles32.empty());
     const std::string drive = AbsentDrive();
 
-    FileFixture files;
+    ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\ok\\uninst.exe"));
     ASSERT_TRUE(files.File(base + "\\a.exe.d\\uninst.exe"));
     ASSERT_TRUE(files.File(programFiles32 + "\\" + tag + "\\uninst.exe"));
@@ -166,20 +164,20 @@ TEST(RegistryScanUninstallEntries, RecordsOfMissingUninstallersAndFoldersAreRepo
         {tag + "ExeDir", "UninstallString", "\"" + base + "\\a.exe.d\\uninst.exe\" /S", REG_SZ, false},
         {tag + "Other", "QuietUninstallString", base + "\\gone\\uninst.exe", REG_SZ, false},
     };
-    RegistryFixture registry;
+    ScanFixture registry;
     FoundItems expected;
     for (const Record& r : records) {
-        ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, UninstallKey + "\\" + r.name, r.valueName,
+        ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, UninstallKey + "\\" + r.name, r.valueName,
                                        r.command, r.type));
         if (r.reported)
             expected.insert({"HKEY_LOCAL_MACHINE\\" + UninstallKey + "\\" + r.name, RegScanUninstall});
     }
     const std::string goneFolder = base + "\\gonefolder\\";
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, InstallerFoldersKey, goneFolder, ""));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, InstallerFoldersKey, base + "\\keptfolder\\", ""));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, InstallerFoldersKey, "C:\\windows\\", ""));
-    ASSERT_TRUE(registry.SetString(HKEY_LOCAL_MACHINE, InstallerFoldersKey, drive + "\\kept\\", ""));
-    expected.insert({"HKEY_LOCAL_MACHINE\\" + InstallerFoldersKey + Sep + goneFolder, RegScanUninstall});
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, InstallerFoldersKey, goneFolder, ""));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, InstallerFoldersKey, base + "\\keptfolder\\", ""));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, InstallerFoldersKey, "C:\\windows\\", ""));
+    ASSERT_TRUE(registry.String(HKEY_LOCAL_MACHINE, InstallerFoldersKey, drive + "\\kept\\", ""));
+    expected.insert({"HKEY_LOCAL_MACHINE\\" + InstallerFoldersKey + ValueSeparator + goneFolder, RegScanUninstall});
 
     ScanProcess process;
     RecordingStatus status;
