@@ -69,33 +69,33 @@ std::map<DWORD, std::vector<Walk>> WalksOf(const Roots& r)
 {
     const std::string e = r.edge + "\\AC\\";
     return {
-        {0x1, {Dir(r.windows + "\\Temp"), Dir(r.temp)}},
-        {0x20, {Dir(r.recent)}},
-        {0x200000, {Dir(r.windows + "\\Installer\\$PatchCache$")}},
-        {0x10000, {File(r.chrome + "\\Cookies")}},
-        {0x20000, {File(r.chrome + "\\History")}},
-        {0x40000, {Dir(r.chrome + "\\Cache"), Dir(r.chrome + "\\Media Cache"), Dir(r.chrome + "\\GPUCache"),
+        {JunkTempFiles, {Dir(r.windows + "\\Temp"), Dir(r.temp)}},
+        {JunkRecentDocuments, {Dir(r.recent)}},
+        {JunkInstallerCache, {Dir(r.windows + "\\Installer\\$PatchCache$")}},
+        {JunkChromeCookies, {File(r.chrome + "\\Cookies")}},
+        {JunkChromeDownloads, {File(r.chrome + "\\History")}},
+        {JunkChromeCache, {Dir(r.chrome + "\\Cache"), Dir(r.chrome + "\\Media Cache"), Dir(r.chrome + "\\GPUCache"),
                    Dir(r.chrome + "\\Storage"), Dir(r.chrome + "\\Application Cache"),
                    Dir(r.chrome + "\\File System"), Dir(r.chrome + "\\Service Worker"),
                    Dir(r.chromeData + "\\ShaderCache"), Dir(r.chromeData, "tmp")}},
-        {0x80000, {File(r.chrome + "\\Visited Links"), File(r.chrome + "\\History")}},
-        {0x800, {File(r.firefoxRoaming + "\\cookies.sqlite")}},
-        {0x1000, {File(r.firefoxRoaming + "\\downloads.sqlite")}},
-        {0x2000, {Dir(r.firefoxLocal + "\\Cache2\\entries"), Dir(r.firefoxLocal + "\\jumpListCache"),
+        {JunkChromeHistory, {File(r.chrome + "\\Visited Links"), File(r.chrome + "\\History")}},
+        {JunkFirefoxCookies, {File(r.firefoxRoaming + "\\cookies.sqlite")}},
+        {JunkFirefoxDownloads, {File(r.firefoxRoaming + "\\downloads.sqlite")}},
+        {JunkFirefoxCache, {Dir(r.firefoxLocal + "\\Cache2\\entries"), Dir(r.firefoxLocal + "\\jumpListCache"),
                   Dir(r.firefoxLocal + "\\thumbnails", "png")}},
-        {0x4000, {File(r.firefoxRoaming + "\\places.sqlite")}},
-        {0x40, {Dir(r.cookies), Dir(r.ieLow), Dir(r.ie + "\\DOMStore")}},
-        {0x100, {Dir(r.internetCache)}},
-        {0x200, {Dir(r.history), Dir(r.ie + "\\Recovery")}},
-        {0x400000, {Dir(e + "MicrosoftEdge\\Cookies", "txt"), Dir(e + "#!001\\MicrosoftEdge\\Cookies", "txt"),
+        {JunkFirefoxHistory, {File(r.firefoxRoaming + "\\places.sqlite")}},
+        {JunkIeCookies, {Dir(r.cookies), Dir(r.ieLow), Dir(r.ie + "\\DOMStore")}},
+        {JunkIeCache, {Dir(r.internetCache)}},
+        {JunkIeHistory, {Dir(r.history), Dir(r.ie + "\\Recovery")}},
+        {JunkEdgeCookies, {Dir(e + "MicrosoftEdge\\Cookies", "txt"), Dir(e + "#!001\\MicrosoftEdge\\Cookies", "txt"),
                     Dir(e + "#!001\\MicrosoftEdge\\User\\Default\\DOMStore", "xml"),
                     Dir(e + "#!002\\MicrosoftEdge\\Cookies", "txt"),
                     Dir(e + "#!002\\MicrosoftEdge\\User\\Default\\DOMStore", "xml")}},
-        {0x800000, {Dir(e + "MicrosoftEdge\\User\\Default\\DownloadHistory")}},
-        {0x1000000, {Dir(e + "MicrosoftEdge\\Cache"), Dir(e + "#!001\\MicrosoftEdge\\Cache"),
+        {JunkEdgeDownloads, {Dir(e + "MicrosoftEdge\\User\\Default\\DownloadHistory")}},
+        {JunkEdgeCache, {Dir(e + "MicrosoftEdge\\Cache"), Dir(e + "#!001\\MicrosoftEdge\\Cache"),
                      Dir(e + "#!001\\MicrosoftEdge\\User\\Default\\AppCache"), Dir(e + "#!002\\MicrosoftEdge\\Cache"),
                      Dir(e + "#!002\\MicrosoftEdge\\User\\Default\\AppCache"), Dir(e + "Temp", "tmp")}},
-        {0x2000000, {Dir(e + "MicrosoftEdge\\History"), Dir(e + "#!001\\MicrosoftEdge\\History"),
+        {JunkEdgeHistory, {Dir(e + "MicrosoftEdge\\History"), Dir(e + "#!001\\MicrosoftEdge\\History"),
                      Dir(e + "#!002\\MicrosoftEdge\\History"), Dir(e + "#!121\\MicrosoftEdge\\History")}},
     };
 }
@@ -112,71 +112,71 @@ std::vector<FixtureFile> FixtureFiles(const Roots& r)
     const std::string t = r.temp, e = r.edge + "\\AC\\";
     return {
         // temporary files
-        {r.windows + "\\Temp\\JunkFixture\\w.txt", 4096, 0x1},
-        {t + "\\a.txt", 1000, 0x1},
-        {t + "\\sub\\deep\\b.log", 123456, 0x1},
-        {t + "\\abcindex.dat", 40000, 0x1},   // an index file's name, but too large to be one
+        {r.windows + "\\Temp\\JunkFixture\\w.txt", 4096, JunkTempFiles},
+        {t + "\\a.txt", 1000, JunkTempFiles},
+        {t + "\\sub\\deep\\b.log", 123456, JunkTempFiles},
+        {t + "\\abcindex.dat", 40000, JunkTempFiles},   // an index file's name, but too large to be one
         {t + "\\xyzindex.dat", 1000, 0},
-        {t + "\\index.dat", 1000, 0x1},       // the name only begins with it
+        {t + "\\index.dat", 1000, JunkTempFiles},       // the name only begins with it
         {t + "\\desktop.ini", 50, 0},
-        {t + "\\~free.tmp", 77, 0x1},
+        {t + "\\~free.tmp", 77, JunkTempFiles},
         {t + "\\~lock.tmp", 88, 0},           // held open by the test
-        {t + "\\lock.tmp", 99, 0x1},          // held open, but not a "~" file
-        {t + "\\huge.bin", 5000000123ULL, 0x1},
+        {t + "\\lock.tmp", 99, JunkTempFiles},          // held open, but not a "~" file
+        {t + "\\huge.bin", 5000000123ULL, JunkTempFiles},
         // recent documents
-        {r.recent + "\\doc.txt.lnk", 300, 0x20},
+        {r.recent + "\\doc.txt.lnk", 300, JunkRecentDocuments},
         {r.recent + "\\AutomaticDestinations\\x.automaticDestinations-ms", 500, 0},
         {r.recent + "\\CustomDestinations\\y.customDestinations-ms", 600, 0},
         {r.recent + "\\desktop.ini", 10, 0},
         // installer patch cache
-        {r.windows + "\\Installer\\$PatchCache$\\Managed\\p.msp", 999, 0x200000},
+        {r.windows + "\\Installer\\$PatchCache$\\Managed\\p.msp", 999, JunkInstallerCache},
         // Chrome
-        {r.chrome + "\\Cookies", 1000, 0x10000},
-        {r.chrome + "\\History", 2000, 0x20000},
-        {r.chrome + "\\Visited Links", 3000, 0x80000},
+        {r.chrome + "\\Cookies", 1000, JunkChromeCookies},
+        {r.chrome + "\\History", 2000, JunkChromeDownloads},
+        {r.chrome + "\\Visited Links", 3000, JunkChromeHistory},
         {r.chrome + "\\Web Data", 400, 0},    // saved form data: never measured
-        {r.chrome + "\\Cache\\f_000001", 4000, 0x40000},
-        {r.chrome + "\\Cache\\inner.tmp", 7, 0x40000},  // counted once, not again by the "tmp" walk
-        {r.chrome + "\\Media Cache\\m", 10, 0x40000},
-        {r.chrome + "\\GPUCache\\data_0", 8192, 0x40000},
-        {r.chrome + "\\Storage\\s", 1, 0x40000},
-        {r.chrome + "\\Application Cache\\a", 2, 0x40000},
-        {r.chrome + "\\File System\\fs", 3, 0x40000},
-        {r.chrome + "\\Service Worker\\sw", 4, 0x40000},
-        {r.chromeData + "\\ShaderCache\\GPUCache\\sc", 5, 0x40000},
-        {r.chromeData + "\\a\\b\\x.tmp", 5, 0x40000},
+        {r.chrome + "\\Cache\\f_000001", 4000, JunkChromeCache},
+        {r.chrome + "\\Cache\\inner.tmp", 7, JunkChromeCache},  // counted once, not again by the "tmp" walk
+        {r.chrome + "\\Media Cache\\m", 10, JunkChromeCache},
+        {r.chrome + "\\GPUCache\\data_0", 8192, JunkChromeCache},
+        {r.chrome + "\\Storage\\s", 1, JunkChromeCache},
+        {r.chrome + "\\Application Cache\\a", 2, JunkChromeCache},
+        {r.chrome + "\\File System\\fs", 3, JunkChromeCache},
+        {r.chrome + "\\Service Worker\\sw", 4, JunkChromeCache},
+        {r.chromeData + "\\ShaderCache\\GPUCache\\sc", 5, JunkChromeCache},
+        {r.chromeData + "\\a\\b\\x.tmp", 5, JunkChromeCache},
         {r.chromeData + "\\a\\b\\x.dat", 6, 0},
-        {r.chrome + "\\Other\\o.tmp", 9, 0x40000},
+        {r.chrome + "\\Other\\o.tmp", 9, JunkChromeCache},
         // Firefox: only the ".default" profile counts
         {r.appData + "\\Mozilla\\Firefox\\Profiles\\zz.other\\cookies.sqlite", 1, 0},
         {r.appData + "\\Mozilla\\Firefox\\Profiles\\.defaultx\\cookies.sqlite", 2, 0},
-        {r.firefoxRoaming + "\\cookies.sqlite", 100, 0x800},
-        {r.firefoxRoaming + "\\downloads.sqlite", 200, 0x1000},
-        {r.firefoxRoaming + "\\places.sqlite", 300, 0x4000},
+        {r.firefoxRoaming + "\\cookies.sqlite", 100, JunkFirefoxCookies},
+        {r.firefoxRoaming + "\\downloads.sqlite", 200, JunkFirefoxDownloads},
+        {r.firefoxRoaming + "\\places.sqlite", 300, JunkFirefoxHistory},
         {r.firefoxRoaming + "\\formhistory.sqlite", 400, 0},
-        {r.firefoxLocal + "\\cache2\\entries\\E1", 500, 0x2000},
-        {r.firefoxLocal + "\\jumpListCache\\j.ico", 600, 0x2000},
-        {r.firefoxLocal + "\\thumbnails\\t.png", 700, 0x2000},
+        {r.firefoxLocal + "\\cache2\\entries\\E1", 500, JunkFirefoxCache},
+        {r.firefoxLocal + "\\jumpListCache\\j.ico", 600, JunkFirefoxCache},
+        {r.firefoxLocal + "\\thumbnails\\t.png", 700, JunkFirefoxCache},
         {r.firefoxLocal + "\\thumbnails\\t.jpg", 800, 0},
         // Internet Explorer
-        {r.cookies + "\\c.txt", 111, 0x40},
+        {r.cookies + "\\c.txt", 111, JunkIeCookies},
         {r.cookies + "\\index.dat", 50000, 0},
         {r.cookies + "\\x.deprecated.cookie", 5, 0},
-        {r.ieLow + "\\d.xml", 222, 0x40},
-        {r.ie + "\\DOMStore\\e.xml", 333, 0x40},
-        {r.internetCache + "\\IE\\h.htm", 444, 0x100},
+        {r.ieLow + "\\d.xml", 222, JunkIeCookies},
+        {r.ie + "\\DOMStore\\e.xml", 333, JunkIeCookies},
+        {r.internetCache + "\\IE\\h.htm", 444, JunkIeCache},
         {r.internetCache + "\\IE\\abcindex.dat", 100, 0},
-        {r.history + "\\History.IE5\\index.dat", 1000, 0x200},
-        {r.ie + "\\Recovery\\Active\\r.dat", 555, 0x200},
+        {r.history + "\\History.IE5\\index.dat", 1000, JunkIeHistory},
+        {r.ie + "\\Recovery\\Active\\r.dat", 555, JunkIeHistory},
         // Edge
-        {e + "MicrosoftEdge\\Cookies\\k.txt", 10, 0x400000},
+        {e + "MicrosoftEdge\\Cookies\\k.txt", 10, JunkEdgeCookies},
         {e + "MicrosoftEdge\\Cookies\\k.dat", 11, 0},
-        {e + "#!001\\MicrosoftEdge\\User\\Default\\DOMStore\\z.xml", 12, 0x400000},
-        {e + "MicrosoftEdge\\User\\Default\\DownloadHistory\\dh", 13, 0x800000},
-        {e + "MicrosoftEdge\\Cache\\c1", 14, 0x1000000},
-        {e + "Temp\\t.tmp", 15, 0x1000000},
+        {e + "#!001\\MicrosoftEdge\\User\\Default\\DOMStore\\z.xml", 12, JunkEdgeCookies},
+        {e + "MicrosoftEdge\\User\\Default\\DownloadHistory\\dh", 13, JunkEdgeDownloads},
+        {e + "MicrosoftEdge\\Cache\\c1", 14, JunkEdgeCache},
+        {e + "Temp\\t.tmp", 15, JunkEdgeCache},
         {e + "Temp\\t.log", 16, 0},
-        {e + "#!121\\MicrosoftEdge\\History\\h", 17, 0x2000000},
+        {e + "#!121\\MicrosoftEdge\\History\\h", 17, JunkEdgeHistory},
     };
 }
 
@@ -265,18 +265,18 @@ std::vector<FixtureValue> FixtureValues()
 {
     const std::string itemList("\x14\x00\x1F\x50\xE0\x4F", 6);
     return {
-        {LastVisitedKey, "0", REG_BINARY, Utf16("note.exe") + itemList, 0x2, "note.exe"},
+        {LastVisitedKey, "0", REG_BINARY, Utf16("note.exe") + itemList, JunkExplorerMru, "note.exe"},
         {LastVisitedKey, "1", REG_BINARY, itemList, 0, ""},  // nothing before the item list
         {LastVisitedKey, "MRUListEx", REG_BINARY, std::string("\0\0\0\0\xFF\xFF\xFF\xFF", 8), 0, ""},
-        {RunMruKey, "a", REG_SZ, std::string("notepad\\1", 10), 0x4, "notepad\\1"},
-        {RunMruKey, "b", REG_SZ, std::string("cmd\\1", 6), 0x4, "cmd\\1"},
+        {RunMruKey, "a", REG_SZ, std::string("notepad\\1", 10), JunkRunHistory, "notepad\\1"},
+        {RunMruKey, "b", REG_SZ, std::string("cmd\\1", 6), JunkRunHistory, "cmd\\1"},
         {RunMruKey, "MRUList", REG_SZ, std::string("ab", 3), 0, ""},
         {WordWheelKey, "", REG_SZ, std::string("unnamed", 8), 0, ""},
-        {WordWheelKey, "0", REG_BINARY, Utf16("abc"), 0x10, "abc"},
+        {WordWheelKey, "0", REG_BINARY, Utf16("abc"), JunkSearchAutocomplete, "abc"},
         // larger than the first buffer the scan offers
-        {WordWheelKey, "1", REG_BINARY, Utf16(std::string(9999, 'x')), 0x10, std::string(9999, 'x')},
+        {WordWheelKey, "1", REG_BINARY, Utf16(std::string(9999, 'x')), JunkSearchAutocomplete, std::string(9999, 'x')},
         {WordWheelKey, "MRUListEx", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8), 0, ""},
-        {TypedUrlsKey, "url1", REG_SZ, std::string("http://example.test/", 21), 0x80, "http://example.test/"},
+        {TypedUrlsKey, "url1", REG_SZ, std::string("http://example.test/", 21), JunkIeTypedUrls, "http://example.test/"},
     };
 }
 

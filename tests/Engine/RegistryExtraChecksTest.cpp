@@ -63,10 +63,10 @@ TEST(RegistryExtraChecks, ClassServersReportListedClassesWhoseServerIsMissing)
     ASSERT_TRUE(fixture.Key(HKEY_CURRENT_USER, list + "\\{A1A1A1A1-0000-0000-0000-0000000000E7}"));
 
     CheckProcess check;
-    EXPECT_EQ(CheckClassServers(check.process, HKEY_CURRENT_USER, list.c_str(), 0x4000), 2);
+    EXPECT_EQ(CheckClassServers(check.process, HKEY_CURRENT_USER, list.c_str(), RegScanActiveX), 2);
     std::vector<std::string> found;
     for (const StatusCall& c : check.status.CallsOf("OnItemFound")) {
-        EXPECT_EQ(c.category, 0x4000u);
+        EXPECT_EQ(c.category, DWORD(RegScanActiveX));
         found.push_back(c.text);
     }
     EXPECT_EQ(found, expected);
@@ -75,7 +75,7 @@ TEST(RegistryExtraChecks, ClassServersReportListedClassesWhoseServerIsMissing)
     // Nothing is read once a stop was requested.
     check.process.m_busy = 0;
     check.status.Reset();
-    EXPECT_EQ(CheckClassServers(check.process, HKEY_CURRENT_USER, list.c_str(), 0x4000), 0);
+    EXPECT_EQ(CheckClassServers(check.process, HKEY_CURRENT_USER, list.c_str(), RegScanActiveX), 0);
     EXPECT_TRUE(check.status.CallsOf("OnItemFound").empty());
 }
 

@@ -56,17 +56,17 @@ TEST_F(JunkResultsTest, SectionsGiveTheExactTextsImagesAndTicks)
         ULONGLONG size, count;
         std::string text;
     } sections[] = {
-        {0x1, 4000, 2, Item("Temporary Files", std::string(Blue) + "2 file(s) were found , a total of 3.91 KB")},
-        {0x2, 10, 1, Item("Explorer MRUs", std::string(Blue) + "1 trace is found , a total of 10 bytes")},
-        {0x4, 1025, 2, Item("Run (in Start Menu)", std::string(Blue) + "2 traces were found , a total of 1.00 KB")},
-        {0x8, 1024, 1, Item("Recycle Bin", std::string(Blue) + "1 file(s) were found , a total of 1024 bytes")},
-        {0x10, 0, 0, Item("Search Autocomplete", std::string(Green) + "No junk found")},
-        {0x20, 5ull << 30, 3, Item("Recent Documents", std::string(Blue) + "3 file(s) were found , a total of 5.00 GB")},
-        {0x200000, 0, 0, Item("Installer Cache", std::string(Green) + "No junk found")},
-        {0x40, 0, 0, Item("IE - Cookies", std::string(Green) + "No junk found")},
-        {0x80, 0, 0, Item("IE - Typed URLs", std::string(Green) + "No junk found")},
-        {0x200, 0, 0, Item("IE - Internet History", std::string(Green) + "No junk found")},
-        {0x400000, 3 << 20, 1, Item("Edge - Cookies", std::string(Blue) + "1 file(s) were found , a total of 3.00 MB")},
+        {JunkTempFiles, 4000, 2, Item("Temporary Files", std::string(Blue) + "2 file(s) were found , a total of 3.91 KB")},
+        {JunkExplorerMru, 10, 1, Item("Explorer MRUs", std::string(Blue) + "1 trace is found , a total of 10 bytes")},
+        {JunkRunHistory, 1025, 2, Item("Run (in Start Menu)", std::string(Blue) + "2 traces were found , a total of 1.00 KB")},
+        {JunkRecycleBin, 1024, 1, Item("Recycle Bin", std::string(Blue) + "1 file(s) were found , a total of 1024 bytes")},
+        {JunkSearchAutocomplete, 0, 0, Item("Search Autocomplete", std::string(Green) + "No junk found")},
+        {JunkRecentDocuments, 5ull << 30, 3, Item("Recent Documents", std::string(Blue) + "3 file(s) were found , a total of 5.00 GB")},
+        {JunkInstallerCache, 0, 0, Item("Installer Cache", std::string(Green) + "No junk found")},
+        {JunkIeCookies, 0, 0, Item("IE - Cookies", std::string(Green) + "No junk found")},
+        {JunkIeTypedUrls, 0, 0, Item("IE - Typed URLs", std::string(Green) + "No junk found")},
+        {JunkIeHistory, 0, 0, Item("IE - Internet History", std::string(Green) + "No junk found")},
+        {JunkEdgeCookies, 3 << 20, 1, Item("Edge - Cookies", std::string(Blue) + "1 file(s) were found , a total of 3.00 MB")},
     };
     std::vector<HTREEITEM> items;
     for (const auto& s : sections) {
@@ -122,16 +122,16 @@ TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUntic
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), JunkScanDefaultMask & 0x2003FF);
 
     // A category without a recorded item is found by its name.
-    HTREEITEM bin = m_page.GetCategoryItem(0x8);
+    HTREEITEM bin = m_page.GetCategoryItem(JunkRecycleBin);
     ASSERT_NE(bin, nullptr);
     m_page.SetCategoryItem(NULL, 0x8);   // a null handle is not kept
-    EXPECT_EQ(m_page.GetCategoryItem(0x8), bin);
+    EXPECT_EQ(m_page.GetCategoryItem(JunkRecycleBin), bin);
     tree.SetCheck(bin, FALSE);
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), JunkScanDefaultMask & 0x2003F7);
-    tree.SetCheck(m_page.GetCategoryItem(0x40), TRUE);
+    tree.SetCheck(m_page.GetCategoryItem(JunkIeCookies), TRUE);
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), (JunkScanDefaultMask & 0x2003F7) | 0x40);
 
-    HTREEITEM temporary = m_page.GetCategoryItem(0x1);
+    HTREEITEM temporary = m_page.GetCategoryItem(JunkTempFiles);
     tree.SetCheck(temporary, FALSE);
     EXPECT_FALSE(tree.GetCheck(tree.GetChildItem(temporary)));
     EXPECT_EQ(m_page.GetSelectedJunkTypes() & 0x1, 0u);
@@ -139,7 +139,7 @@ TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUntic
     // Reset: an empty tree selects nothing.
     m_page.Reset();
     EXPECT_EQ(tree.GetRootItem(), nullptr);
-    EXPECT_EQ(m_page.GetCategoryItem(0x1), nullptr);
+    EXPECT_EQ(m_page.GetCategoryItem(JunkTempFiles), nullptr);
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), 0u);
 }
 
@@ -150,7 +150,7 @@ TEST_F(JunkResultsTest, BackAndTheHiddenCleanOnlyShowTheScanPage)
     for (int id : {IDC_RESULTS_BACK, IDC_JUNKRESULTS_CLEAN})
         m_page.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(::GetDlgItem(m_page.m_hWnd, id)));
     EXPECT_EQ(ShownPages(), (std::vector<int>{1, 1}));
-    EXPECT_NE(m_page.GetCategoryItem(0x1), nullptr);
+    EXPECT_NE(m_page.GetCategoryItem(JunkTempFiles), nullptr);
 }
 
 }  // namespace

@@ -143,20 +143,20 @@ TEST_F(JunkScanResultsTest, DefaultScanFillsTheGroupsInEngineOrderAndItsTicksAre
         EXPECT_EQ(tree.GetCheck(item) != FALSE, (bit & JunkScanDefaultMask) != 0) << Text(item);
     }
 
-    HTREEITEM temporary = m_page.GetCategoryItem(0x1);
+    HTREEITEM temporary = m_page.GetCategoryItem(JunkTempFiles);
     ASSERT_NE(temporary, nullptr);
     EXPECT_EQ(Text(temporary), "<font size=\"+1\">Temporary Files </font><font size=\"+1\" color=\"#1a66a2\">"
                                "(2 file(s) were found , a total of 3.91 KB)</font>");
     EXPECT_EQ(Children(temporary), 2);
-    HTREEITEM run = m_page.GetCategoryItem(0x4);
+    HTREEITEM run = m_page.GetCategoryItem(JunkRunHistory);
     ASSERT_NE(run, nullptr);
     EXPECT_NE(Text(run).find("(1 trace is found , a total of "), std::string::npos) << Text(run);
 
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), JunkScanDefaultMask);
-    tree.SetCheck(m_page.GetCategoryItem(0x8), FALSE);   // Recycle Bin
+    tree.SetCheck(m_page.GetCategoryItem(JunkRecycleBin), FALSE);
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), 0x1A63137u);
-    tree.SetCheck(m_page.GetCategoryItem(0x8), TRUE);
-    tree.SetCheck(m_page.GetCategoryItem(0x40), TRUE);   // IE - Cookies, not scanned
+    tree.SetCheck(m_page.GetCategoryItem(JunkRecycleBin), TRUE);
+    tree.SetCheck(m_page.GetCategoryItem(JunkIeCookies), TRUE);  // not scanned
     EXPECT_EQ(m_page.GetSelectedJunkTypes(), 0x1A6317Fu);
     tree.SetCheck(temporary, FALSE);
     for (HTREEITEM c = tree.GetChildItem(temporary); c; c = tree.GetNextSiblingItem(c))
@@ -180,7 +180,7 @@ TEST_F(JunkScanResultsTest, TwentyThousandFilesWhileThePageRepaintsGiveTheSameTe
     for (const ListedFile& f : ListFiles(windowsTemp))
         DeleteFileA(f.path.c_str());
     Scan(true);
-    HTREEITEM temporary = m_page.GetCategoryItem(0x1);
+    HTREEITEM temporary = m_page.GetCategoryItem(JunkTempFiles);
     ASSERT_NE(temporary, nullptr);
     const std::string repainted = Text(temporary);
     EXPECT_EQ(repainted, "<font size=\"+1\">Temporary Files </font><font size=\"+1\" color=\"#1a66a2\">"
