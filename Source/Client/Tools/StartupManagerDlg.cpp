@@ -163,7 +163,10 @@ void CStartupManagerDlg::SetupList()
     if (boxes.LoadBitmap(IDB_STARTUP_CHECKBOXES) &&
         m_checkImages.Create(CheckImageWidth, CheckImageHeight, ILC_COLOR32 | ILC_MASK, 2, 2)) {
         m_checkImages.Add(&boxes, RGB(255, 255, 255));
-        m_list.SetImageList(&m_checkImages, LVSIL_STATE);
+        // The boxes the list made for itself with the check-box style are no longer used.
+        HIMAGELIST own = m_list.SetImageList(&m_checkImages, LVSIL_STATE);
+        if (own && own != m_checkImages.GetSafeHandle())
+            ImageList_Destroy(own);
     }
 }
 
