@@ -351,7 +351,7 @@ int CSSEngineProcess::RunRegistryRepair()
         status->OnStatusText("Creating registry backup", "Scanning");
         const std::vector<RegistryItemPath> targets = RegistryRepairTargets(items);
         if (WriteRegistryBackup(*this, items, &targets) != 1) {
-            status->OnStatusText("Registry backup failed: no item was repaired", "Scanning");
+            status->OnStatusText(REGISTRY_BACKUP_FAILED_TEXT, "Scanning");
             return -1;
         }
     }

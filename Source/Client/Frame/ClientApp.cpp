@@ -7,6 +7,8 @@
 
 #include <gdiplus.h>
 
+#include "Client/Scan/CustomizeScanDlg.h"
+#include "Client/Skin/BlackLayerDlg.h"
 #include "Frame/ClientDlg.h"
 #include "Frame/EngineBinding.h"
 #include "Frame/ProgramIdentity.h"
@@ -29,7 +31,6 @@ CClientApp::CClientApp()
     : m_gdiplusToken(0),
       m_pProcess(NULL),
       m_pScanItemsInfo(NULL),
-      m_scanningDlg(IDD_PAGE_SYSTEM_SCAN),
       m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
       m_regDefragDlg(IDD_PAGE_REGISTRY_DEFRAG),
       m_handCursor(NULL)
@@ -92,6 +93,18 @@ BOOL CClientApp::InitInstance()
     if (!m_pScanItemsInfo)
         m_pScanItemsInfo = new CScanItemsInfo();
     m_regScanDetailDlg.SetScanItemsInfo(m_pScanItemsInfo);
+    m_regScanDetailDlg.SetScanPage(&m_scanningDlg);
+    m_junkScanDetailDlg.SetScanPage(&m_scanningDlg);
+    m_scanningDlg.SetProcess(m_pProcess);
+    m_scanningDlg.SetScanItemsInfo(m_pScanItemsInfo);
+    m_scanningDlg.SetResultsPages(&m_regScanDetailDlg, &m_junkScanDetailDlg);
+    m_scanningDlg.SetAutoRegBackupSource(&m_settings.AutoRegBackup);
+    m_scanningDlg.SetTweakPages(&m_inetOptimDetailDlg, &m_sysOptimDetailDlg);
+    m_scanningDlg.SetOptimizerSettings(&m_tweakSettings);
+    m_scanningDlg.SetCustomizeScanFunction([] {
+        CCustomizeScanDlg dialog(NULL);
+        DoModalWithOverlay(&dialog);
+    });
 
     m_handCursor = LoadCursor(NULL, IDC_HAND);
     LoadSettings();
@@ -117,7 +130,7 @@ int CClientApp::ExitInstance()
 
 BOOL CClientApp::IsOperationRunning()
 {
-    return m_pProcess && m_pProcess->IsBusy() ? TRUE : FALSE;
+    return (m_pProcess && m_pProcess->IsBusy()) || m_scanningDlg.IsTweakScanRunning() ? TRUE : FALSE;
 }
 
 void CClientApp::LoadSettings()

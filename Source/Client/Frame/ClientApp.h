@@ -11,6 +11,7 @@
 #include "Client/Scan/OptimizerSettings.h"
 #include "Client/Scan/RegScanDetailDlg.h"
 #include "Client/Scan/ScanItemsInfo.h"
+#include "Client/Scan/ScanningDlg.h"
 #include "Client/Scan/SysOptimDetailDlg.h"
 #include "Client/Tools/StartupManagerDlg.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
@@ -44,8 +45,9 @@ public:
     void LoadSettings();
     void SaveSettings();
 
-    // TRUE while an operation runs that Settings and the Restore Center must not meet: a task
-    // of the engine.
+    // TRUE while an operation runs that Settings, the Restore Center, Customize Scan and the
+    // tool pages must not meet: a task of the engine, or the System Scan page's internet or
+    // system tweak scan.
     BOOL IsOperationRunning();
     // The tweak settings the tweak scans and the Restore Center's defaults work on.
     COptimizerSettings* GetTweakSettings() { return &m_tweakSettings; }
@@ -60,7 +62,7 @@ public:
     CCommandLineInfoEx m_commandLine;
     // The pages, constructed with no parent and created as children of the main window. Each
     // becomes its own page class when that page is built.
-    CEmptyPageDlg m_scanningDlg;          // 1 System Scan
+    CScanningDlg m_scanningDlg;           // 1 System Scan
     CRegScanDetailDlg m_regScanDetailDlg;   // 2 registry results
     CJunkScanDetailDlg m_junkScanDetailDlg; // 3 junk results
     CInetOptimDetailDlg m_inetOptimDetailDlg; // 4 internet results

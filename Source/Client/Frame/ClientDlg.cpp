@@ -98,8 +98,10 @@ BOOL CClientDlg::OnInitDialog()
     m_notifyWindow = this;
 
     CCommandLineInfoEx& commandLine = theApp.m_commandLine;
-    if (!commandLine.m_defrag && commandLine.m_startScan)
+    if (!commandLine.m_defrag && commandLine.m_startScan) {
         PostMessage(WM_HIDE_TO_TRAY, 0, 0);
+        theApp.m_scanningDlg.StartScan();
+    }
 
     m_trayIcon.Create(this, WM_TRAY_NOTIFY, ProgramDisplayName, m_hIcon, 0);
     return TRUE;

@@ -27,6 +27,9 @@ const char ValueSeparator = '\xAC';
 // The name a found-item text gives the unnamed value.
 #define UNNAMED_VALUE_TEXT "(Default)"
 
+// The repair's status text when its registry backup failed; nothing was repaired then.
+#define REGISTRY_BACKUP_FAILED_TEXT "Registry backup failed: no item was repaired"
+
 // The engine's task numbers; the program adds 12-15 for its own phases.
 enum EngineTaskType {
     TaskRegistryBackup = 1,

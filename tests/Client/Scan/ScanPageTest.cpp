@@ -1,0 +1,531 @@
+// The System Scan page on real windows with the real engine, store and results pages: the
+// outcome of a scan for what the registry and the temporary folder hold (headline, counts,
+// buttons, rows, the bar after each phase), the fix and its bar stops, Stop in each phase,
+// refused and busy starts, a failed backup, the skip list and ignore list, and the page's pure
+// texts. The tweak scans run with empty masks. Each case in a prefix of its own (the scan
+// choices are machine-wide and the scan reads the whole App Paths key).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Client/Scan/ScanPageTexts.h"
+#include "Scan/ScanPageSupport.h"
+#include "Support/RegistryScanFixture.h"
+
+namespace {
+
+const std::string AppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char BusyText[] = "Please stop other active operation before running System Scan.";
+
+std::string ProgramFolder()
+{
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    const std::string path = module;
+    return path.substr(0, path.rfind('\\'));
+}
+
+// A status that holds its task on the worker until released.
+class HoldingStatus : public RecordingStatus {
+public:
+    HoldingStatus() : m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~HoldingStatus() override { CloseHandle(m_release); }
+    void OnProgress(int code) override
+    {
+        RecordingStatus::OnProgress(code);
+        WaitForSingleObject(m_release, 20000);
+    }
+    void Release() { SetEvent(m_release); }
+
+private:
+    HANDLE m_release;
+};
+
+class ScanPageTest : public ::testing::Test {
+protected:
+    ScanPageTest() : m_temp("temp") {}
+
+    void SetUp() override
+    {
+        UseTempFolder(m_temp.Path());
+        StoreScanChoices(RegScanAppPaths, JunkTempFiles, 0, 0);
+        DeleteFileA(SkipList().c_str());
+        ASSERT_TRUE(h.Create());
+    }
+    void TearDown() override { DeleteFileA(SkipList().c_str()); }
+
+    static void UseTempFolder(const std::string& folder)
+    {
+        SetEnvironmentVariableA("TMP", (folder + "\\").c_str());
+        SetEnvironmentVariableA("TEMP", (folder + "\\").c_str());
+    }
+    static std::string SkipList() { return ProgramFolder() + "\\LW.wth"; }
+
+    // Plants count App Paths entries whose program is missing; returns their found texts.
+    std::vector<std::string> PlantKeys(ScanFixture& registry, int count, const std::string& tag = "")
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "zzVelmoraScan" + tag + std::to_string(i) + ".exe";
+            const std::string key = AppPathsKey + "\\" + name;
+            EXPECT_TRUE(registry.String(HKEY_LOCAL_MACHINE, key, nullptr, "C:\\VelmoraNowhere\\" + name));
+            texts.push_back("HKEY_LOCAL_MACHINE\\" + key);
+        }
+        return texts;
+    }
+    static bool KeyThere(const std::string& text)
+    {
+        const std::string prefix = "HKEY_LOCAL_MACHINE\\";
+        return KeyPresent(HKEY_LOCAL_MACHINE, text.substr(prefix.size()));
+    }
+    // A file of size bytes in the temporary folder (sparse beyond the first bytes).
+    std::string TempFile(const std::string& name, LONGLONG size)
+    {
+        const std::string path = m_temp.File(name);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER at;
+        at.QuadPart = size;
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+        return path;
+    }
+    void ExpectStoppedLook(const PageSnapshot& s)
+    {
+        EXPECT_EQ(s.state, ScanStateStopped);
+        EXPECT_EQ(s.headline, "Scan aborted by user");
+        for (int row = 0; row < 4; ++row) {
+            EXPECT_EQ(s.results[row], "Aborted") << row;
+            EXPECT_TRUE(s.resultsShown[row]) << row;
+            EXPECT_FALSE(s.detailsShown[row]) << row;
+            EXPECT_EQ(s.gauges[row], 1) << row;
+        }
+        EXPECT_EQ(s.bar, 0);
+        EXPECT_EQ(s.activeRow, 0);
+        EXPECT_TRUE(s.scanShown);
+        EXPECT_FALSE(s.stopShown);
+        EXPECT_FALSE(s.fixShown);
+    }
+
+    TempFolder m_temp;
+    BoxAnswerer boxes;
+    ScanPageHarness h;
+};
+
+TEST_F(ScanPageTest, ScanOutcomesGiveTheHeadlineCountsRowsAndBarStops)
+{
+    const struct {
+        const char* label;
+        int keys;
+        LONGLONG junk;
+        const char* headline;
+        const char* registryCount;
+        const char* junkText;
+    } cases[] = {
+        {"nothing", 0, 0, "Scan completed and PC health is good", "0", "0"},
+        {"3 keys", 3, 0, "Scan found some registry settings. Fix it with One-Click", "3", "0"},
+        {"12 keys", 12, 0, "Scan found various registry settings. Fix it with One-Click", "12", "0"},
+        {"200 MiB of junk", 0, 200LL << 20, "Scan found various junk data. Fix it with One-Click", "0", "200.00 MB"},
+        {"1000 bytes of junk", 0, 1000, "Scan found some junk data. Fix it with One-Click", "0", "1000 bytes"},
+        {"3 keys and junk", 3, 1000, "Scan found some system settings. Fix it with One-Click", "3", "1000 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ScanFixture registry;
+        PlantKeys(registry, c.keys);
+        std::string file;
+        if (c.junk)
+            file = TempFile("junk.tmp", c.junk);
+        ASSERT_TRUE(h.Scan());
+        const PageSnapshot end = h.Take();
+        EXPECT_EQ(end.state, ScanStateScanned);
+        EXPECT_EQ(end.headline, c.headline);
+        EXPECT_EQ(end.counts[0], c.registryCount);
+        EXPECT_EQ(end.counts[1], c.junkText);
+        EXPECT_EQ(end.counts[2], "0");
+        EXPECT_EQ(end.counts[3], "0");
+        const bool found = c.keys || c.junk;
+        EXPECT_EQ(end.fixShown, found);
+        EXPECT_EQ(end.fixEnabled, true);
+        EXPECT_EQ(end.scanShown, !found);
+        EXPECT_FALSE(end.stopShown);
+        EXPECT_EQ(end.detailsShown[0], c.keys > 0);
+        EXPECT_EQ(end.resultsShown[0], c.keys == 0);
+        EXPECT_EQ(end.detailsShown[1], c.junk > 0);
+        EXPECT_EQ(end.resultsShown[1], c.junk == 0);
+        for (int row = 2; row < 4; ++row) {
+            EXPECT_FALSE(end.detailsShown[row]);
+            EXPECT_EQ(end.results[row], "Good");
+        }
+        // The active row walks the four phases and is cleared at the end.
+        EXPECT_EQ(h.Sequence([](const PageSnapshot& s) { return s.activeRow; }),
+                  (std::vector<int>{1, 2, 3, 4, 0}));
+        // Three steps for each of the eleven registry stages, two for each of the 23 junk
+        // sections; 99 at the end.
+        const PageSnapshot* junkPhase = h.WhenRowBecame(2);
+        const PageSnapshot* internetPhase = h.WhenRowBecame(3);
+        ASSERT_NE(junkPhase, nullptr);
+        ASSERT_NE(internetPhase, nullptr);
+        EXPECT_EQ(junkPhase->bar, 33);
+        EXPECT_EQ(internetPhase->bar, 79);
+        EXPECT_EQ(end.bar, 99);
+        EXPECT_EQ(h.page.GetRegistryCount(), c.keys);
+        EXPECT_EQ(h.registryPage.GetTotalItems(), c.keys);
+        EXPECT_TRUE(boxes.Texts().empty());
+        if (!file.empty())
+            DeleteFileA(file.c_str());
+    }
+}
+
+TEST_F(ScanPageTest, FixRepairsTheTickedKeysCleansTheJunkAndStopsTheBarOnceAtEachPhase)
+{
+    ScanFixture registry;
+    const std::vector<std::string> keys = PlantKeys(registry, 3);
+    const std::string file = TempFile("junk.tmp", 1000);
+    ASSERT_TRUE(h.Scan());
+    ASSERT_EQ(h.Take().headline, "Scan found some system settings. Fix it with One-Click");
+    // The third key is unticked on the registry results page: it survives.
+    CCheckedTreeCtrl& tree = h.registryPage.GetTree();
+    HTREEITEM third = tree.FindItemByText(NULL, keys[2].c_str());
+    ASSERT_NE(third, nullptr);
+    tree.ToggleCheck(third);
+
+    ASSERT_TRUE(h.Fix());
+    const PageSnapshot end = h.Take();
+    EXPECT_EQ(end.state, ScanStateFixed);
+    EXPECT_EQ(end.headline, "All found items resolved!");
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(end.results[row], "Good");
+        EXPECT_TRUE(end.resultsShown[row]);
+        EXPECT_FALSE(end.detailsShown[row]);
+        EXPECT_EQ(end.counts[row], "0");
+    }
+    EXPECT_TRUE(end.scanShown);
+    EXPECT_FALSE(end.fixShown);
+    EXPECT_FALSE(end.stopShown);
+    EXPECT_EQ(h.Sequence([](const PageSnapshot& s) { return s.bar; }), (std::vector<int>{0, 26, 73, 86, 99}));
+    EXPECT_FALSE(KeyThere(keys[0]));
+    EXPECT_FALSE(KeyThere(keys[1]));
+    EXPECT_TRUE(KeyThere(keys[2]));
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(h.page.GetCleanedSize(), 1000);
+    EXPECT_TRUE(boxes.Texts().empty());
+
+    // A later end of the clean (the engine reports it twice) changes nothing.
+    h.page.OnTaskFinished(TaskJunkClean);
+    h.PumpRecording(100);
+    EXPECT_EQ(h.Take().headline, "All found items resolved!");
+    EXPECT_EQ(h.Take().bar, 99);
+}
+
+TEST_F(ScanPageTest, FixWithoutJunkRunsNoClean)
+{
+    ScanFixture registry;
+    const std::vector<std::string> keys = PlantKeys(registry, 2);
+    ASSERT_TRUE(h.Scan());
+    ASSERT_TRUE(h.Fix());
+    EXPECT_EQ(h.Take().headline, "All found items resolved!");
+    EXPECT_EQ(h.Process()->GetTaskType(), TaskRegistryRepair);
+    EXPECT_FALSE(KeyThere(keys[0]));
+    EXPECT_FALSE(KeyThere(keys[1]));
+    EXPECT_EQ(h.Sequence([](const PageSnapshot& s) { return s.bar; }), (std::vector<int>{0, 26, 73, 86, 99}));
+}
+
+TEST_F(ScanPageTest, StopInEachPhaseShowsTheStoppedLookAndStartsNothingLater)
+{
+    const struct {
+        const char* label;
+        // When the stop comes, looked at after each dispatched message; empty: right after the
+        // start.
+        std::function<bool(ScanPageHarness&)> due;
+        int lastTask;   // the engine task that ran last
+    } cases[] = {
+        {"registry scan", nullptr, TaskRegistryScan},
+        {"between the registry and the junk scan",
+         [](ScanPageHarness& p) { return p.page.GetActiveRow() == 2 && !p.Process()->IsBusy(); }, TaskRegistryScan},
+        {"junk scan",
+         [](ScanPageHarness& p) {
+             return p.Process()->IsBusy() && p.Process()->GetTaskType() == TaskJunkScan;
+         },
+         TaskJunkScan},
+        {"internet scan", [](ScanPageHarness& p) { return p.page.IsTweakScanRunning() != 0; }, TaskJunkScan},
+    };
+    ScanFixture registry;
+    PlantKeys(registry, 2);
+    TempFile("junk.tmp", 1000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        h.history.clear();
+        bool stopped = false;
+        h.onDispatched = [&] {
+            if (!stopped && c.due && c.due(h)) {
+                stopped = true;
+                h.page.StopScan();
+            }
+        };
+        ASSERT_EQ(h.page.StartScan(), 1);
+        if (!c.due) {
+            stopped = true;
+            h.page.StopScan();
+        }
+        ASSERT_TRUE(h.RunUntil([&] { return stopped && h.Settled(); }));
+        h.PumpRecording(700);
+        h.onDispatched = nullptr;
+        ExpectStoppedLook(h.Take());
+        EXPECT_EQ(h.Process()->GetTaskType(), c.lastTask);
+        // No later phase: the system row never became active.
+        EXPECT_EQ(h.WhenRowBecame(4), nullptr);
+        EXPECT_FALSE(h.page.IsTweakScanRunning());
+    }
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST_F(ScanPageTest, StopWhenIdleDoesNothing)
+{
+    const PageSnapshot before = h.Take();
+    h.page.StopScan();
+    h.PumpRecording(50);
+    const PageSnapshot after = h.Take();
+    EXPECT_EQ(after.state, ScanStateIdle);
+    EXPECT_EQ(after.headline, before.headline);
+    EXPECT_EQ(after.headline, "Scan PC for registry items, junk data, internet and system tweaks");
+    EXPECT_EQ(after.results[0], "Good");
+    EXPECT_TRUE(after.scanShown);
+    EXPECT_FALSE(after.stopShown);
+}
+
+TEST_F(ScanPageTest, ScanWhileTheEngineRunsAnotherTaskShowsTheBoxAndChangesNothing)
+{
+    HoldingStatus other;
+    ASSERT_EQ(h.Process()->StartNotifyTask(&other), 1);
+    ASSERT_EQ(h.Process()->ResumeTask(), 1);
+    for (int i = 0; i < 200 && !h.Process()->IsBusy(); ++i)
+        Sleep(5);
+    ASSERT_TRUE(h.Process()->IsBusy());
+    const PageSnapshot before = h.Take();
+    EXPECT_EQ(h.page.StartScan(), 0);
+    const PageSnapshot after = h.Take();
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BusyText}));
+    EXPECT_EQ(after.state, before.state);
+    EXPECT_EQ(after.headline, before.headline);
+    EXPECT_TRUE(after.scanShown);
+    other.Release();
+    ASSERT_TRUE(h.RunUntil([&] { return !h.Process()->IsBusy(); }));
+}
+
+TEST_F(ScanPageTest, APhaseStartTheEngineRefusesShowsTheBoxAndTheStoppedLook)
+{
+    ScanFixture registry;
+    PlantKeys(registry, 1);
+    TempFile("junk.tmp", 1000);
+    const struct {
+        const char* label;
+        bool fix;
+        // When the test starts its own task (held before it runs, so the engine is not busy
+        // but refuses every start); empty: before the page starts.
+        std::function<bool(ScanPageHarness&)> due;
+    } cases[] = {
+        {"scan start", false, nullptr},
+        {"junk scan start", false, [](ScanPageHarness& p) { return p.page.GetActiveRow() == 2; }},
+        {"junk clean start", true, [](ScanPageHarness& p) { return p.page.GetOverallProgress() == 26; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        boxes.Reset();
+        if (c.fix) {
+            ASSERT_TRUE(h.Scan());
+        }
+        RecordingStatus held;
+        bool holding = false;
+        const auto hold = [&] {
+            holding = true;
+            ASSERT_EQ(h.Process()->StartNotifyTask(&held), 1);
+        };
+        h.onDispatched = [&] {
+            if (!holding && c.due && c.due(h))
+                hold();
+        };
+        if (!c.due)
+            hold();
+        h.history.clear();
+        ASSERT_EQ(c.fix ? h.page.StartCleaning() : h.page.StartScan(), 1);
+        ASSERT_TRUE(h.RunUntil([&] { return holding && h.page.GetScanState() == ScanStateStopped &&
+                                            !boxes.Texts().empty(); }, 20000));
+        h.onDispatched = nullptr;
+        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BusyText}));
+        ExpectStoppedLook(h.Take());
+        // The held task ends; nothing of the page's runs after it.
+        ASSERT_EQ(h.Process()->ResumeTask(), 1);
+        ASSERT_TRUE(h.RunUntil([&] { return !h.Process()->IsBusy() && held.WaitFinished(0); }, 10000));
+        h.PumpRecording(600);
+        ExpectStoppedLook(h.Take());
+        EXPECT_EQ(h.Process()->GetTaskType(), TaskStatusPing);
+    }
+}
+
+TEST_F(ScanPageTest, FailedBackupRepairsNothingAndReturnsToTheEndOfTheScan)
+{
+    ScanFixture registry;
+    const std::vector<std::string> keys = PlantKeys(registry, 3);
+    const std::string root = ProgramFolder() + "\\TarnexRegBackup";
+    TempFolder::RemoveTree(root);
+    ASSERT_TRUE(WriteWholeFile(root, "in the way"));
+    struct Undo {
+        std::string file;
+        ~Undo() { DeleteFileA(file.c_str()); }
+    } undo{root};
+    h.autoRegBackup = 1;
+    ASSERT_TRUE(h.Scan());
+    ASSERT_TRUE(h.Fix());
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{REGISTRY_BACKUP_FAILED_TEXT}));
+    const PageSnapshot end = h.Take();
+    EXPECT_EQ(end.state, ScanStateScanned);
+    EXPECT_EQ(end.headline, "Scan found some registry settings. Fix it with One-Click");
+    EXPECT_TRUE(end.fixShown);
+    EXPECT_TRUE(end.fixEnabled);
+    EXPECT_FALSE(end.scanShown);
+    EXPECT_TRUE(end.detailsShown[0]);
+    for (const std::string& key : keys)
+        EXPECT_TRUE(KeyThere(key)) << key;
+    // No phase after the repair ran.
+    for (const PageSnapshot& s : h.history)
+        EXPECT_NE(s.bar, 26);
+    EXPECT_EQ(h.Process()->GetTaskType(), TaskRegistryRepair);
+}
+
+TEST_F(ScanPageTest, SkipListAndIgnoreListKeepFoundItemsOut)
+{
+    ScanFixture registry;
+    const std::vector<std::string> kept = PlantKeys(registry, 1, "Kept");
+    const std::vector<std::string> skipped = PlantKeys(registry, 1, "ZZmissingHere");
+    const std::vector<std::string> ignored = PlantKeys(registry, 1, "Ignored");
+    const std::string skipList = "  zzMissing ;other;";
+    ASSERT_TRUE(WriteWholeFile(SkipList(), skipList));
+    ASSERT_TRUE(WriteWholeFile(h.Folder().File("LI.irg"), ignored[0] + "^Application Paths^16384;\r\n"));
+
+    ASSERT_TRUE(h.Scan());
+    EXPECT_EQ(h.Take().counts[0], "1");
+    EXPECT_EQ(h.Store().GetCount(RegScanAppPaths), 1);
+    ScanItemTextList texts;
+    h.Store().GetCategoryItems(&texts, RegScanAppPaths);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_STREQ(texts.front().GetString(), kept[0].c_str());
+    EXPECT_EQ(ReadWholeFile(SkipList()), skipList);
+
+    // The junk scan's group animations come as found items; they count nothing.
+    h.page.OnItemFound("RunAnimation", 3, 1, 0);
+    h.PumpRecording(150);
+    EXPECT_EQ(h.Take().counts[0], "1");
+    EXPECT_EQ(h.page.GetRegistryCount(), 1);
+}
+
+TEST_F(ScanPageTest, JunkReportsFromTheWorkerBecomeSectionsOnThePagesThread)
+{
+    h.page.GetStatusRecord();
+    const struct {
+        DWORD category;
+        LONGLONG size;
+        const char* text;
+    } reports[] = {
+        {0x1, 0, ""}, {0x1, 100, "C:\\t\\a.tmp"}, {0x1, 200, "C:\\t\\b.tmp"}, {0x2, 0, ""},
+        {0x4, 0, ""}, {0x4, 0, "c"}, {0x200, 0, ""}, {0x400, 0, ""}, {0, 0, ""},
+    };
+    h.junkPage.Reset();
+    std::thread worker([&] {
+        for (const auto& r : reports)
+            h.page.OnJunkItem(r.category, DWORD(r.size), DWORD(r.size >> 32), 0, 0, r.text);
+    });
+    worker.join();
+    // Nothing reached the windows from the worker.
+    EXPECT_EQ(h.junkPage.GetTree().GetCount(), 0u);
+    h.PumpRecording(150);
+    EXPECT_EQ(h.page.GetJunkCount(), 2);
+    EXPECT_EQ(h.page.GetJunkSize(), 300);
+    EXPECT_EQ(h.page.GetJunkCounter(0x1), 2);
+    // Five sections closed, one further slot after 0x200.
+    EXPECT_EQ(h.page.GetSectionIndex(), 5);
+    EXPECT_EQ(h.Take().counts[1], "300 bytes");
+    HTREEITEM temporary = h.junkPage.GetCategoryItem(0x1);
+    ASSERT_NE(temporary, nullptr);
+    EXPECT_NE(std::string(h.junkPage.GetTree().GetItemText(temporary)).find("(2 file(s) were found , a total of 300 bytes)"),
+              std::string::npos);
+    EXPECT_EQ(h.junkPage.GetEntries().size(), 2u);
+    // The page's summary after the junk scan.
+    h.page.SendMessage(0x6F0, 0, 0);
+    EXPECT_EQ(ControlText(h.junkPage.m_hWnd, IDC_JUNKRESULTS_SUMMARY),
+              "2 junk file(s)\\trace(s) were found , a total of 300 bytes");
+}
+
+TEST_F(ScanPageTest, RowsOpenTheirResultsOnlyWithFindingsAndNothingRunning)
+{
+    TempFile("junk.tmp", 1000);
+    ASSERT_TRUE(h.Scan());
+    ShownPages().clear();
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROW_TITLE_REGISTRY, BN_CLICKED), 0);
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROW_DETAILS_FIRST, BN_CLICKED), 0);
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROW_TITLE_INTERNET, BN_CLICKED), 0);
+    EXPECT_TRUE(ShownPages().empty());
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROW_DETAILS_FIRST + 1, BN_CLICKED), 0);
+    EXPECT_EQ(ShownPages(), (std::vector<int>{3}));
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SCAN_CUSTOMIZE, STN_CLICKED), 0);
+    EXPECT_EQ(h.customizeRuns, 1);
+
+    // During a scan neither the rows nor Customize Scan do anything.
+    ShownPages().clear();
+    ASSERT_EQ(h.page.StartScan(), 1);
+    ASSERT_TRUE(h.RunUntil([&] { return h.Process()->IsBusy() != 0; }, 10000));
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ROW_TITLE_JUNK, BN_CLICKED), 0);
+    h.page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SCAN_CUSTOMIZE, STN_CLICKED), 0);
+    EXPECT_TRUE(ShownPages().empty());
+    EXPECT_EQ(h.customizeRuns, 1);
+    ASSERT_TRUE(h.RunUntil([&] { return h.ScanEnded(); }));
+}
+
+TEST(ScanPageTexts, FormatSizeTable)
+{
+    const struct {
+        LONGLONG bytes;
+        const char* text;
+    } cases[] = {
+        {0, "0 bytes"},
+        {-5, "0 bytes"},
+        {1, "1 bytes"},
+        {1024, "1024 bytes"},
+        {1025, "1.00 KB"},
+        {1048575, "1024.00 KB"},
+        {1048576, "1.00 MB"},
+        {1572864, "1.50 MB"},
+        {1LL << 30, "1.00 GB"},
+        {1LL << 40, "1.00 TB"},
+        {1LL << 50, "1.00 PB"},
+        {1LL << 60, "1.00 EB"},
+        {INT64_MAX, "8.00 EB"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(FormatSize(c.bytes).GetString(), c.text) << c.bytes;
+}
+
+TEST(ScanPageTexts, RestrictToScannedMaskTable)
+{
+    const struct {
+        int kind;
+        DWORD selection, scanned, result;
+    } cases[] = {
+        {2, 0x3FFFFFF, 0x1, 0x108401},
+        {2, 0x3, 0x3FFFFFF, 0x3},
+        {2, 0x1A6317F, 0x1A6313F, 0x1A6313F},
+        {3, 0x1F, 0x3, 0x3},
+        {3, 0x21, 0, 0x20},
+        {4, 0xF, 0x8, 0x8},
+        {5, 0xFF, 0, 0xFF},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RestrictToScannedMask(c.kind, c.selection, c.scanned), c.result)
+            << c.kind << " " << std::hex << c.selection << " " << c.scanned;
+}
+
+}  // namespace
