@@ -8,6 +8,7 @@
 #include "Client/Skin/MsgBoxDlg.h"
 #include "Frame/ProgramIdentity.h"
 #include "Frame/WaitPumpingMessages.h"
+#include "Framework/Handle.h"
 
 namespace {
 
@@ -58,16 +59,15 @@ void GetProcessIdsByName(const char* name, std::vector<DWORD>* ids)
     ids->clear();
     if (!name)
         return;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
         return;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
         if (ProcessBaseName(entry.szExeFile).CompareNoCase(name) == 0)
             ids->push_back(entry.th32ProcessID);
     }
-    CloseHandle(snapshot);
 }
 
 int BrowserProcesses::RunningCount() const
@@ -110,12 +110,11 @@ int TerminateBrowserProcesses(const BrowserProcesses& browsers, DWORD waitMs)
     int ended = 0;
     for (const std::vector<DWORD>& browser : browsers.ids) {
         for (DWORD id : browser) {
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-            if (!process)
+            CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+            if (!process.IsValid())
                 continue;
-            if (TerminateProcess(process, 0) && WaitForProcessEnd(process, waitMs))
+            if (TerminateProcess(process.Get(), 0) && WaitForProcessEnd(process.Get(), waitMs))
                 ++ended;
-            CloseHandle(process);
         }
     }
     return ended;

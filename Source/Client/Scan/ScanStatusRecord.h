@@ -7,11 +7,11 @@
 #include <windows.h>
 
 #include <atomic>
-#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "Framework/CString.h"
+#include "Framework/CriticalSection.h"
 
 // A junk category whose reports are over: its item and the entries under it.
 struct ClosedJunkSection {
@@ -35,7 +35,7 @@ int JunkCounterIndex(DWORD category);
 
 class ScanStatusRecord {
 public:
-    std::mutex lock;
+    CCriticalSection lock;
 
     // --- written by the worker, taken by the page (under the lock) ----------------------------
     CString statusText;

@@ -159,20 +159,20 @@ bool CScanningDlg::IsEngineBusy()
 
 LONGLONG CScanningDlg::GetCleanedSize()
 {
-    std::lock_guard<std::mutex> hold(m_record.lock);
+    CCriticalSectionLock hold(m_record.lock);
     return m_record.cleanedSize;
 }
 
 int CScanningDlg::GetSectionIndex()
 {
-    std::lock_guard<std::mutex> hold(m_record.lock);
+    CCriticalSectionLock hold(m_record.lock);
     return m_record.sectionIndex;
 }
 
 LONGLONG CScanningDlg::GetJunkCounter(DWORD category)
 {
     const int index = JunkCounterIndex(category);
-    std::lock_guard<std::mutex> hold(m_record.lock);
+    CCriticalSectionLock hold(m_record.lock);
     return index < 0 ? 0 : m_record.junkCounters[index];
 }
 
@@ -201,7 +201,7 @@ int CScanningDlg::StartScan()
     if (m_pScanItems)
         m_pScanItems->Clear();
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.lastStage.Empty();
     }
     if (m_pProcess->StartRegistryScan(&folders, mask, this, 0) != 1) {
@@ -267,7 +267,7 @@ int CScanningDlg::StartCleaning()
         CloseBrowsersBeforeCleaning(this);
 
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.cleanedSize = 0;
         m_record.backupFailed = false;
     }
@@ -326,7 +326,7 @@ void CScanningDlg::ResetCounters()
 {
     m_pOptimizer->ResetCounts();
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.ResetCounts();
         m_record.registryChanged = false;
     }
@@ -350,7 +350,7 @@ void CScanningDlg::NotifyRecordChanged()
 void CScanningDlg::OnStatusText(const char* text, const char* stage)
 {
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.statusText = text ? text : "";
         m_record.statusTextChanged = true;
         m_record.dirty = true;
@@ -370,7 +370,7 @@ void CScanningDlg::OnStatusText(const char* text, const char* stage)
 void CScanningDlg::OnProgress(int code)
 {
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         switch (code) {
         case 0: m_record.AddBarMove(0); break;
         case 1: m_record.AddBarMove(BarRestartWhenFull); break;
@@ -398,7 +398,7 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int recordId, i
     if (!m_pScanItems->AddItem(CString(text), int(category), recordId, reserved))
         return;
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         ++m_record.registryCount;
         m_record.registryChanged = true;
         m_record.dirty = true;
@@ -411,7 +411,7 @@ void CScanningDlg::OnJunkItem(DWORD category, DWORD sizeLow, DWORD sizeHigh, int
     const LONGLONG size = LONGLONG((ULONGLONG(sizeHigh) << 32) | sizeLow);
     const bool cleaning = m_pProcess && m_pProcess->GetTaskType() == TaskJunkClean;
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         ScanStatusRecord& r = m_record;
         if (cleaning) {
             r.cleanedSize += size;
@@ -483,7 +483,7 @@ void CScanningDlg::OnTimer(UINT_PTR id)
         return;
     bool idle = false;
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         if (!m_record.dirty) {
             // Caught up: the worker's next report posts again.
             m_record.refreshPending = false;
@@ -507,7 +507,7 @@ void CScanningDlg::ApplyStatusRecord()
     int registryCount = 0;
     LONGLONG junkSize = 0, junkCount = 0;
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         ScanStatusRecord& r = m_record;
         statusChanged = r.statusTextChanged;
         if (statusChanged)
@@ -636,7 +636,7 @@ void CScanningDlg::HandleTaskFinished(int code)
         {
             bool failed = false;
             {
-                std::lock_guard<std::mutex> hold(m_record.lock);
+                CCriticalSectionLock hold(m_record.lock);
                 failed = m_record.backupFailed;
                 m_record.backupFailed = false;
             }
@@ -689,7 +689,7 @@ LRESULT CScanningDlg::OnJunkScanStart(WPARAM, LPARAM)
         return 0;
     }
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.ResetJunkSections();
     }
     m_scannedJunkMask = CJunkScanDetailDlg::GetLastSelScanJunkTypes();

@@ -422,7 +422,7 @@ void CScanningDlg::SetRegistryCount(int count)
 {
     m_registryCount = count;
     {
-        std::lock_guard<std::mutex> hold(m_record.lock);
+        CCriticalSectionLock hold(m_record.lock);
         m_record.registryCount = count;
     }
     CString text;

@@ -278,6 +278,15 @@ public:
         return nullptr;
     }
 
+    // A new store over the same folder, as the program's start makes it (it reads the ignore
+    // list when made).
+    void ReopenStore()
+    {
+        m_store.reset(new CScanItemsInfo(m_folder.Path().c_str()));
+        page.SetScanItemsInfo(m_store.get());
+        registryPage.SetScanItemsInfo(m_store.get());
+    }
+
     CAbstractProcess* Process() { return m_process; }
     CScanItemsInfo& Store() { return *m_store; }
     const TempFolder& Folder() const { return m_folder; }
