@@ -11,9 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "Client/Scan/BrowserCloser.h"
 #include "Client/Scan/ScanPageTexts.h"
 #include "Scan/ScanPageSupport.h"
 #include "Support/RegistryScanFixture.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -488,6 +490,162 @@ TEST_F(ScanPageTest, RowsOpenTheirResultsOnlyWithFindingsAndNothingRunning)
     EXPECT_TRUE(ShownPages().empty());
     EXPECT_EQ(h.customizeRuns, 1);
     ASSERT_TRUE(h.RunUntil([&] { return h.ScanEnded(); }));
+}
+
+// A pixel of the page as it is on the screen.
+COLORREF PagePixel(HWND page, int x, int y)
+{
+    UpdateWindow(page);
+    HDC dc = GetDC(page);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(page, dc);
+    return colour;
+}
+
+TEST_F(ScanPageTest, EachPhaseHasItsLook)
+{
+    ScanFixture registry;
+    PlantKeys(registry, 3);
+    TempFile("junk.tmp", 1000);
+    ASSERT_TRUE(h.Scan());
+    PauseForScreenshot("scan-page-found");
+
+    // The active row is drawn in its colour, the others white.
+    RECT title;
+    GetWindowRect(GetDlgItem(h.page.m_hWnd, IDC_ROW_TITLE_JUNK), &title);
+    MapWindowPoints(NULL, h.page.m_hWnd, reinterpret_cast<POINT*>(&title), 2);
+    const int x = title.left - 12, y = (title.top + title.bottom) / 2;
+    EXPECT_EQ(PagePixel(h.page.m_hWnd, x, y), RGB(255, 255, 255));
+    h.page.UpdateSummaryText(9);
+    h.page.SetActiveRow(2);
+    h.PumpRecording(200);
+    EXPECT_EQ(h.Take().headline, "Scan in progress");
+    EXPECT_TRUE(h.Take().stopShown);
+    EXPECT_EQ(PagePixel(h.page.m_hWnd, x, y), RGB(241, 255, 242));
+    PauseForScreenshot("scan-page-scanning");
+    h.page.SetActiveRow(0);
+    h.PumpRecording(100);
+    EXPECT_EQ(PagePixel(h.page.m_hWnd, x, y), RGB(255, 255, 255));
+
+    h.page.UpdateSummaryText(20);
+    h.PumpRecording(100);
+    EXPECT_EQ(h.Take().headline, "Cleaning...");
+    EXPECT_TRUE(h.Take().fixShown);
+    EXPECT_FALSE(h.Take().fixEnabled);
+    PauseForScreenshot("scan-page-fixing");
+    h.page.UpdateSummaryText(7);
+    ASSERT_TRUE(h.Take().fixEnabled);
+    ASSERT_TRUE(h.Fix());
+    PauseForScreenshot("scan-page-resolved");
+
+    ASSERT_EQ(h.page.StartScan(), 1);
+    h.page.StopScan();
+    ASSERT_TRUE(h.RunUntil([&] { return h.Settled(); }));
+    ExpectStoppedLook(h.Take());
+    PauseForScreenshot("scan-page-stopped");
+}
+
+// Stand-ins for browsers: the tests' waiting program copied under a browser's file name.
+class BrowserStandIns {
+public:
+    explicit BrowserStandIns(const TempFolder& folder) : m_folder(folder) {}
+    ~BrowserStandIns()
+    {
+        for (PROCESS_INFORMATION& p : m_processes) {
+            TerminateProcess(p.hProcess, 1);
+            WaitForSingleObject(p.hProcess, 5000);
+            CloseHandle(p.hProcess);
+            CloseHandle(p.hThread);
+        }
+    }
+    bool Start(const char* fileName)
+    {
+        const std::string copy = m_folder.File(fileName);
+        const std::string sleeper = ProgramFolder() + "\\velmora_sleeper.exe";
+        if (!CopyFileA(sleeper.c_str(), copy.c_str(), FALSE) && GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            ADD_FAILURE() << "copy " << sleeper << " to " << copy << ": " << GetLastError();
+            return false;
+        }
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::string command = "\"" + copy + "\"";
+        if (!CreateProcessA(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            ADD_FAILURE() << "start " << copy << ": " << GetLastError();
+            return false;
+        }
+        m_processes.push_back(process);
+        return true;
+    }
+    // The exit code of each process, STILL_ACTIVE for one that runs.
+    std::vector<DWORD> ExitCodes(DWORD waitMs)
+    {
+        std::vector<DWORD> codes;
+        for (PROCESS_INFORMATION& p : m_processes) {
+            WaitForSingleObject(p.hProcess, waitMs);
+            DWORD code = 0;
+            GetExitCodeProcess(p.hProcess, &code);
+            codes.push_back(code);
+        }
+        return codes;
+    }
+
+private:
+    const TempFolder& m_folder;
+    std::vector<PROCESS_INFORMATION> m_processes;
+};
+
+TEST_F(ScanPageTest, BrowsersAreNamedInTheQuestionAndEndedOnYes)
+{
+    TempFolder folder("browsers");
+    BrowserStandIns browsers(folder);
+    ASSERT_TRUE(browsers.Start("chrome.exe"));
+    ASSERT_TRUE(browsers.Start("CHROME.exe"));
+    ASSERT_TRUE(browsers.Start("firefox.exe"));
+    std::vector<DWORD> ids;
+    for (int i = 0; i < 100; ++i) {
+        GetProcessIdsByName("Chrome", &ids);
+        if (ids.size() == 2)
+            break;
+        Sleep(20);
+    }
+    EXPECT_EQ(ids.size(), 2u);
+    GetProcessIdsByName("chrome.exe", &ids);
+    EXPECT_TRUE(ids.empty());
+    GetProcessIdsByName("iexplore", &ids);
+    EXPECT_TRUE(ids.empty());
+
+    const char question[] = "Close the following browsers for proper cleaning\nWould you like Velmora to close them?\n\nChrome\nFirefox\n";
+    boxes.AnswerYes(false);
+    CloseBrowsersBeforeCleaning(&h.page);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{question}));
+    EXPECT_EQ(browsers.ExitCodes(200), (std::vector<DWORD>{STILL_ACTIVE, STILL_ACTIVE, STILL_ACTIVE}));
+
+    boxes.Reset();
+    boxes.AnswerYes(true);
+    CloseBrowsersBeforeCleaning(&h.page);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{question}));
+    EXPECT_EQ(browsers.ExitCodes(5000), (std::vector<DWORD>{0, 0, 0}));
+
+    // Nothing runs any more: no question.
+    boxes.Reset();
+    CloseBrowsersBeforeCleaning(&h.page);
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST(ScanPageTexts, BrowserQuestionSaysBrowserForOne)
+{
+    BrowserProcesses one;
+    one.ids[3].push_back(42);
+    EXPECT_STREQ(BrowserQuestionText(one).GetString(),
+                 "Close the following browser for proper cleaning\nWould you like Velmora to close them?\n\nEdge\n");
+    BrowserProcesses all;
+    for (auto& ids : all.ids)
+        ids.push_back(7);
+    EXPECT_STREQ(BrowserQuestionText(all).GetString(),
+                 "Close the following browsers for proper cleaning\nWould you like Velmora to close them?\n\n"
+                 "Chrome\nInternet Explorer\nFirefox\nEdge\n");
+    EXPECT_TRUE(BrowserQuestionText(BrowserProcesses()).IsEmpty());
 }
 
 TEST(ScanPageTexts, FormatSizeTable)
