@@ -51,6 +51,14 @@ velmora_enable_i386() {
     velmora_i386_runs || { echo "lib: 32-bit programs still do not run; Wine cannot start" >&2; return 1; }
 }
 
+# True when i386 programs run through the emulator registered above. Wine works there, but one
+# Wine process takes minutes to start, so the Wine tests and the template prefix are left out
+# unless VELMORA_EMULATED_WINE=1 asks for them.
+velmora_i386_emulated() {
+    [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && head -n 1 /proc/sys/fs/binfmt_misc/qemu-i386 | grep -qx enabled
+}
+velmora_wine_tests_skipped() { velmora_i386_emulated && [ "${VELMORA_EMULATED_WINE:-0}" != 1 ]; }
+
 # Why Wine must not start in the current environment, or nothing when it may: WINEPREFIX must
 # name a copy of the template (it carries the marker), without a drive for the host's root, and
 # Wine's home, data and config folders must be the scratch home velmora_wine_env set. Anything
