@@ -6,6 +6,7 @@
 // choices are machine-wide and the scan reads the whole App Paths key).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -373,7 +374,7 @@ TEST_F(ScanPageTest, FailedBackupRepairsNothingAndReturnsToTheEndOfTheScan)
     ScanFixture registry;
     const std::vector<std::string> keys = PlantKeys(registry, 3);
     const std::string root = ProgramFolder() + "\\TarnexRegBackup";
-    TempFolder::RemoveTree(root);
+    RemoveFolderTree(root);
     ASSERT_TRUE(WriteWholeFile(root, "in the way"));
     struct Undo {
         std::string file;
@@ -490,6 +491,80 @@ TEST_F(ScanPageTest, RowsOpenTheirResultsOnlyWithFindingsAndNothingRunning)
     EXPECT_TRUE(ShownPages().empty());
     EXPECT_EQ(h.customizeRuns, 1);
     ASSERT_TRUE(h.RunUntil([&] { return h.ScanEnded(); }));
+}
+
+// Messages taken off the page's queue, counted by a hook on this thread's queue.
+std::atomic<long> g_pageMessages(0);
+HWND g_countedPage = nullptr;
+LRESULT CALLBACK CountPageMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg && msg->hwnd == g_countedPage)
+        ++g_pageMessages;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(ScanPageTest, AHundredThousandJunkReportsAreFewMessagesAndExactCounts)
+{
+    const int files = 100000;
+    h.junkPage.Reset();
+    g_countedPage = h.page.m_hWnd;
+    g_pageMessages = 0;
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountPageMessages, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    std::atomic<bool> done(false);
+    std::atomic<long> unanswered(0), answered(0);
+    const DWORD start = GetTickCount();
+    std::thread worker([&] {
+        h.page.OnJunkItem(JunkTempFiles, 0, 0, 0, 0, "");
+        for (int i = 0; i < files; ++i) {
+            const std::string text = "C:\\t\\f" + std::to_string(i) + ".tmp";
+            h.page.OnStatusText(text.c_str(), "Scanning");
+            h.page.OnJunkItem(JunkTempFiles, DWORD(1 + i % 3), 0, 0, 0, text.c_str());
+        }
+        h.page.OnJunkItem(JunkExplorerMru, 0, 0, 0, 0, "");
+        h.page.OnJunkItem(0, 0, 0, 0, 0, "");
+        done = true;
+    });
+    // The page's window answers while the reports pour in.
+    std::thread prober([&] {
+        while (!done) {
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutA(h.page.m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result))
+                ++answered;
+            else
+                ++unanswered;
+            Sleep(20);
+        }
+    });
+    ASSERT_TRUE(h.RunUntil([&] { return done.load(); }, 120000));
+    worker.join();
+    prober.join();
+    h.PumpRecording(400);
+    const double seconds = (GetTickCount() - start) / 1000.0;
+    UnhookWindowsHookEx(hook);
+
+    LONGLONG size = 0;
+    for (int i = 0; i < files; ++i)
+        size += 1 + i % 3;
+    EXPECT_EQ(h.page.GetJunkCount(), files);
+    EXPECT_EQ(h.page.GetJunkSize(), size);
+    EXPECT_EQ(h.Take().counts[1], std::string(FormatSize(size).GetString()));
+    EXPECT_EQ(h.page.GetJunkCounter(JunkTempFiles), files);
+    h.page.SendMessage(0x6F0, 0, 0);
+    EXPECT_EQ(ControlText(h.junkPage.m_hWnd, IDC_JUNKRESULTS_SUMMARY),
+              std::to_string(files) + " junk file(s)\\trace(s) were found , a total of " + FormatSize(size).GetString());
+    HTREEITEM temporary = h.junkPage.GetCategoryItem(JunkTempFiles);
+    ASSERT_NE(temporary, nullptr);
+    EXPECT_NE(std::string(h.junkPage.GetTree().GetItemText(temporary)).find("(" + std::to_string(files) + " file(s)"),
+              std::string::npos);
+    // The messages grow with the time the reports took, not with their number: the refresh
+    // and its timer come at most about twenty times a second.
+    const long refreshes = h.page.GetStatusRecord().refreshPosts.load();
+    EXPECT_LE(refreshes, 5 + long(seconds * 12)) << seconds << " s";
+    EXPECT_LE(g_pageMessages.load(), 20 + long(seconds * 30)) << seconds << " s";
+    EXPECT_EQ(unanswered.load(), 0);
+    EXPECT_GT(answered.load(), 0);
 }
 
 // A pixel of the page as it is on the screen.
