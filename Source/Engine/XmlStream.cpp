@@ -51,8 +51,7 @@ CString CXmlTag::GetAttributeValue(int index) const
 // --- CXmlWriter -----------------------------------------------------------------------------
 
 CXmlWriter::CXmlWriter()
-    : m_opened(false), m_declarationWritten(false), m_failed(false), m_depth(0),
-      m_file(INVALID_HANDLE_VALUE)
+    : m_opened(false), m_declarationWritten(false), m_failed(false), m_depth(0)
 {
 }
 
@@ -106,7 +105,7 @@ bool CXmlWriter::FlushBuffer()
     int left = m_buffer.GetLength();
     while (left > 0) {
         DWORD written = 0;
-        if (!WriteFile(m_file, data, DWORD(left), &written, nullptr) || written == 0)
+        if (!WriteFile(m_file.Get(), data, DWORD(left), &written, nullptr) || written == 0)
             return false;
         data += written;
         left -= int(written);
@@ -118,10 +117,10 @@ bool CXmlWriter::FlushBuffer()
 int CXmlWriter::Write(const CString& text)
 {
     if (!m_opened) {
-        m_file = CreateFileA(m_fileName, GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_file == INVALID_HANDLE_VALUE) {
+        m_file.Attach(CreateFileA(m_fileName, GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file.IsValid()) {
             m_failed = true;
             return 0;
         }
@@ -171,11 +170,10 @@ bool CXmlWriter::Close()
             complete = false;
         // The document must be on the disk before anyone relies on it (a backup is renamed
         // into place, and then things are deleted).
-        if (!FlushFileBuffers(m_file))
+        if (!FlushFileBuffers(m_file.Get()))
             complete = false;
-        if (!CloseHandle(m_file))
+        if (!m_file.Close())
             complete = false;
-        m_file = INVALID_HANDLE_VALUE;
     }
     m_buffer.Empty();
     m_opened = false;
@@ -198,16 +196,15 @@ int CXmlStringWriter::Write(const CString& text)
 bool CLineFile::Open(const char* name)
 {
     Close();
-    m_file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return m_file != INVALID_HANDLE_VALUE;
+    m_file.Attach(CreateFileA(name, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_file.IsValid();
 }
 
 void CLineFile::Close()
 {
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.Close();
     m_used = m_filled = 0;
     m_atEnd = false;
     m_failed = false;
@@ -216,10 +213,10 @@ void CLineFile::Close()
 
 bool CLineFile::Fill()
 {
-    if (m_atEnd || m_file == INVALID_HANDLE_VALUE)
+    if (m_atEnd || !m_file.IsValid())
         return false;
     DWORD got = 0;
-    if (!ReadFile(m_file, m_block, sizeof(m_block), &got, nullptr)) {
+    if (!ReadFile(m_file.Get(), m_block, sizeof(m_block), &got, nullptr)) {
         m_failed = true;
         m_atEnd = true;
         return false;

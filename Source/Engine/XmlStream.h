@@ -10,6 +10,7 @@
 
 #include "Framework/CString.h"
 #include "Framework/Collections.h"
+#include "Framework/Handle.h"
 
 // Bounds on what the reader accepts, so a damaged or hostile file cannot exhaust memory: one
 // attribute value (a registry value's text) and one line.
@@ -80,7 +81,7 @@ protected:
 private:
     bool FlushBuffer();
 
-    HANDLE m_file;
+    CHandle m_file;
     CString m_buffer;  // written to the file in large blocks
 };
 
@@ -98,14 +99,14 @@ private:
 // the end of the file), so a value that spans lines reads back byte for byte.
 class CLineFile {
 public:
-    CLineFile() : m_file(INVALID_HANDLE_VALUE), m_used(0), m_filled(0), m_atEnd(false) {}
+    CLineFile() : m_used(0), m_filled(0), m_atEnd(false) {}
     ~CLineFile() { Close(); }
     CLineFile(const CLineFile&) = delete;
     CLineFile& operator=(const CLineFile&) = delete;
 
     bool Open(const char* name);
     void Close();
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_file.IsValid(); }
     // False at the end of the file, on a read error (HasFailed) and for a line longer than
     // XmlMaxLineLength (IsTooLong).
     bool ReadLine(CString& line, CString& lineEnd);
@@ -115,7 +116,7 @@ public:
 private:
     bool Fill();
 
-    HANDLE m_file;
+    CHandle m_file;
     char m_block[65536];
     DWORD m_used;
     DWORD m_filled;
