@@ -330,11 +330,11 @@ int DisableFolderEntry(StartupItem& entry)
         moved = true;
     }
     const CString recordPath = SubkeyPath(StartupFolderKeyPath, entry.KeyPath);
-    bool created = false, written = false;
+    bool parentCreated = false, created = false, written = false;
     {
         const REGSAM access = KEY_ALL_ACCESS | StartupRegistryView();
         CRegistryKeyHandle parent, record;
-        written = parent.Create(HKEY_LOCAL_MACHINE, StartupFolderKeyPath, access) == ERROR_SUCCESS &&
+        written = parent.Create(HKEY_LOCAL_MACHINE, StartupFolderKeyPath, access, &parentCreated) == ERROR_SUCCESS &&
                   record.Create(parent.Get(), entry.KeyPath, access, &created) == ERROR_SUCCESS &&
                   WriteText(record.Get(), "item", entry.Name) &&
                   WriteText(record.Get(), "command", entry.Command) &&
@@ -346,6 +346,8 @@ int DisableFolderEntry(StartupItem& entry)
         // A file in the backup folder without its record would be listed nowhere.
         if (created)
             DeleteRegistryKey(HKEY_LOCAL_MACHINE, recordPath);
+        if (parentCreated)
+            DeleteRegistryKey(HKEY_LOCAL_MACHINE, StartupFolderKeyPath);
         if (moved)
             MoveFileA(entry.BackupPath, entry.FilePath);
         return 0;
