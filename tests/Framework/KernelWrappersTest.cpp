@@ -182,6 +182,8 @@ TEST(ComPtr, ReleasesItsReferenceOnceAndNoneItGaveAway)
     CoUninitialize();
 }
 
+const int CountsPerThread = 5000;
+
 struct SharedCounter {
     CCriticalSection section{4000};
     volatile LONG value = 0;
@@ -192,7 +194,7 @@ struct SharedCounter {
 DWORD WINAPI CountUnderLock(LPVOID parameter)
 {
     SharedCounter& counter = *static_cast<SharedCounter*>(parameter);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < CountsPerThread; ++i) {
         CCriticalSectionLock hold(counter.section);
         if (InterlockedIncrement(&counter.inside) != 1)
             InterlockedIncrement(&counter.overlaps);
@@ -217,21 +219,23 @@ TEST(CriticalSection, ScopedLockExcludesOtherThreadsUntilItsScopeEnds)
     HANDLE threads[4];
     for (HANDLE& thread : threads)
         thread = CreateThread(NULL, 0, CountUnderLock, &counter, 0, NULL);
-    ASSERT_EQ(WaitForMultipleObjects(4, threads, TRUE, 60000), WAIT_OBJECT_0);
+    // Waited for without a limit: the threads use the counter on this stack, so the test must
+    // not leave before they end (the test run's own time-out bounds a hang).
+    EXPECT_EQ(WaitForMultipleObjects(4, threads, TRUE, INFINITE), WAIT_OBJECT_0);
     for (HANDLE thread : threads)
         CloseHandle(thread);
-    EXPECT_EQ(counter.value, 80000);
+    EXPECT_EQ(counter.value, 4 * CountsPerThread);
     EXPECT_EQ(counter.overlaps, 0);
 
     DWORD whileHeld = 0, afterwards = 0;
     {
         CCriticalSectionLock hold(counter.section);
         CHandle probe(CreateThread(NULL, 0, TryTheSection, &counter.section, 0, NULL));
-        WaitForSingleObject(probe.Get(), 10000);
+        WaitForSingleObject(probe.Get(), INFINITE);
         GetExitCodeThread(probe.Get(), &whileHeld);
     }
     CHandle probe(CreateThread(NULL, 0, TryTheSection, &counter.section, 0, NULL));
-    WaitForSingleObject(probe.Get(), 10000);
+    WaitForSingleObject(probe.Get(), INFINITE);
     GetExitCodeThread(probe.Get(), &afterwards);
     EXPECT_EQ(whileHeld, 1u) << "another thread cannot enter while the lock is held";
     EXPECT_EQ(afterwards, 0u) << "the lock's end left the section";
