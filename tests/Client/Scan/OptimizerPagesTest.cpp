@@ -138,6 +138,8 @@ protected:
     void SetUp() override
     {
         OverlayTestApp::Get();
+        // The host only records "Back" and holds the layout case's stand-in scan page.
+        m_host.Window()->ShowWindow(SW_HIDE);
         RemoveAll();
     }
     void TearDown() override
@@ -162,16 +164,20 @@ protected:
         m_settings.ScanSystemTweaks(m_recorder.Window(), 0xF);
         m_recorder.Pump();
     }
-    void CreateInternetPage()
+    // A page is a child of the main window, as in the program, which takes the page's size:
+    // a popup's overlay dims the page.
+    void CreatePage(CDialog& page, UINT templateId)
     {
-        ASSERT_TRUE(m_inet.Create(IDD_PAGE_INTERNET_RESULTS, m_host.Window()));
-        m_inet.ShowWindow(SW_SHOW);
+        CWnd& main = OverlayTestApp::Get().MainWindow();
+        ASSERT_TRUE(page.Create(templateId, &main));
+        RECT rc;
+        page.GetWindowRect(&rc);
+        main.SetWindowPos(static_cast<CWnd*>(NULL), 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        page.ShowWindow(SW_SHOW);
     }
-    void CreateSystemPage()
-    {
-        ASSERT_TRUE(m_sys.Create(IDD_PAGE_SYSTEM_RESULTS, m_host.Window()));
-        m_sys.ShowWindow(SW_SHOW);
-    }
+    void CreateInternetPage() { CreatePage(m_inet, IDD_PAGE_INTERNET_RESULTS); }
+    void CreateSystemPage() { CreatePage(m_sys, IDD_PAGE_SYSTEM_RESULTS); }
     std::string Item(CWnd& page, int id) { return Text(::GetDlgItem(page.m_hWnd, id)); }
     void Click(CWnd& page, int id)
     {
