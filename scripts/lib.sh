@@ -3,11 +3,13 @@
 
 VELMORA_ROOT=${VELMORA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 VELMORA_CACHE=${VELMORA_CACHE:-$VELMORA_ROOT/.cache}
-VELMORA_TEMPLATE=${VELMORA_TEMPLATE:-$VELMORA_CACHE/wine/template}
 VELMORA_TOOLCHAIN=$VELMORA_ROOT/cmake/toolchain-i686-mingw32.cmake
+VELMORA_TOOLCHAIN_X64=$VELMORA_ROOT/cmake/toolchain-x86_64-mingw32.cmake
 # Written into every copy of the template: Wine is only ever started in a prefix that has it.
 VELMORA_PREFIX_MARKER=.velmora-sandbox
-export VELMORA_ROOT VELMORA_CACHE VELMORA_TEMPLATE
+export VELMORA_ROOT VELMORA_CACHE
+# A template the caller names (the scripts' own checks do) wins over the one of the machine.
+VELMORA_TEMPLATE_GIVEN=${VELMORA_TEMPLATE:-}
 
 # Points Wine (and everything Wine hands to the host: trash, menus, fonts cache) at a prefix and a
 # scratch home of the project's own, so nothing a cleaner does can reach the developer's files.
@@ -16,6 +18,11 @@ export VELMORA_ROOT VELMORA_CACHE VELMORA_TEMPLATE
 # file names outside ASCII to host names, so the program would see another file system.
 velmora_wine_env() {
     export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all
+    if [ "$VELMORA_ARCH" = x64 ]; then
+        # Only the 64-bit loader runs here: "wine" is wine64, for the scripts and for Wine itself.
+        case ":$PATH:" in *":$VELMORA_ROOT/scripts/wine64:"*) ;; *) export PATH=$VELMORA_ROOT/scripts/wine64:$PATH ;; esac
+        export WINELOADER=/usr/lib/wine/wine64
+    fi
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=;mshtml="
     export HOME=$2 XDG_DATA_HOME=$2/.local/share XDG_CONFIG_HOME=$2/.config XDG_CACHE_HOME=$2/.cache
     export VELMORA_WINE_HOME=$2
@@ -51,13 +58,35 @@ velmora_enable_i386() {
     velmora_i386_runs || { echo "lib: 32-bit programs still do not run; Wine cannot start" >&2; return 1; }
 }
 
-# True when i386 programs run through the emulator registered above. Wine works there, but one
-# Wine process takes minutes to start, so the Wine tests and the template prefix are left out
-# unless VELMORA_EMULATED_WINE=1 asks for them.
+# True when i386 programs run through the emulator registered above (only when
+# VELMORA_EMULATED_WINE=1 asked for it). Wine works there, but one Wine process takes minutes.
 velmora_i386_emulated() {
     [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && head -n 1 /proc/sys/fs/binfmt_misc/qemu-i386 | grep -qx enabled
 }
-velmora_wine_tests_skipped() { velmora_i386_emulated && [ "${VELMORA_EMULATED_WINE:-0}" != 1 ]; }
+
+# Which build the Wine tests run in, VELMORA_ARCH:
+#   x86  the 32-bit deliverables in Wine's WoW64 prefix: where the kernel runs 32-bit programs,
+#        or anywhere when VELMORA_EMULATED_WINE=1 asks for qemu's emulator (very slow);
+#   x64  where the kernel runs no 32-bit programs: the 64-bit verification build of the same
+#        sources (build-x64 beside the build folder) in a 64-bit prefix, under wine64, natively.
+#        The 32-bit deliverables are still built, and their host-side checks run.
+# Until Wine is installed the answer is x86; scripts/setup asks again once it is.
+# VELMORA_TEMPLATE is the template prefix of that build.
+velmora_i386_native() { [ -x "$VELMORA_I386_PROBE" ] && ! velmora_i386_emulated && velmora_i386_runs; }
+velmora_select_arch() {
+    VELMORA_ARCH=x86
+    if [ "${VELMORA_EMULATED_WINE:-0}" != 1 ] && [ -x /usr/lib/wine/wine64 ] && ! velmora_i386_native; then
+        VELMORA_ARCH=x64
+    fi
+    if [ -n "$VELMORA_TEMPLATE_GIVEN" ]; then
+        VELMORA_TEMPLATE=$VELMORA_TEMPLATE_GIVEN
+    elif [ $VELMORA_ARCH = x64 ]; then
+        VELMORA_TEMPLATE=$VELMORA_CACHE/wine/template-x64
+    else
+        VELMORA_TEMPLATE=$VELMORA_CACHE/wine/template
+    fi
+    export VELMORA_ARCH
+}
 
 # Why Wine must not start in the current environment, or nothing when it may: WINEPREFIX must
 # name a copy of the template (it carries the marker), without a drive for the host's root, and
@@ -209,3 +238,28 @@ velmora_ctest_with_rerun() {
     fi
     return $rc
 }
+
+# The folder of the 64-bit verification build that goes with the build folder $1.
+velmora_x64_build_dir() { echo "${1%/}-x64"; }
+
+# Configures the build folder $1 (when it is not yet, or its setting differs) and builds it:
+#   $2 x86|x64, $3 ON|OFF (register the test programs that run under Wine). $4 names the caller.
+# Make's progress lines are filtered out; the status is the build's own.
+velmora_build() {
+    local dir=$1 arch=$2 wine_tests=$3 who=$4 toolchain=$VELMORA_TOOLCHAIN
+    [ "$arch" = x64 ] && toolchain=$VELMORA_TOOLCHAIN_X64
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        echo "$who: configuring $dir"
+        cmake -S "$VELMORA_ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+              -DCMAKE_BUILD_TYPE=Release -DVELMORA_WINE_TESTS="$wine_tests" >/dev/null || return 1
+    elif ! grep -qx "VELMORA_WINE_TESTS:BOOL=$wine_tests" "$dir/CMakeCache.txt"; then
+        cmake -S "$VELMORA_ROOT" -B "$dir" -DVELMORA_WINE_TESTS="$wine_tests" >/dev/null || return 1
+    fi
+    # The filter never fails, so the pipeline's status is the build's own (pipefail).
+    if ! cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | { grep -v -E '^\[ *[0-9]+%\]' || true; }; then
+        echo "$who: build of $dir failed" >&2
+        return 1
+    fi
+}
+
+velmora_select_arch

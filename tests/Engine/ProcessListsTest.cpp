@@ -124,6 +124,15 @@ TEST(ProcessLists, ModulesOfOwnProcessAndLookupByNamePrefix)
     EXPECT_EQ(found.szModule[0], 'x') << "left unchanged when nothing matched";
 }
 
+// The stack and instruction pointers of a thread context, whatever the build's processor.
+#ifdef _WIN64
+static DWORD64 StackPointer(const CONTEXT& c) { return c.Rsp; }
+static DWORD64 InstructionPointer(const CONTEXT& c) { return c.Rip; }
+#else
+static DWORD StackPointer(const CONTEXT& c) { return c.Esp; }
+static DWORD InstructionPointer(const CONTEXT& c) { return c.Eip; }
+#endif
+
 TEST(ProcessLists, ThreadContextsAreReadFromOtherThreadsOnly)
 {
     WaitingThread other;
@@ -139,17 +148,17 @@ TEST(ProcessLists, ThreadContextsAreReadFromOtherThreadsOnly)
         EXPECT_EQ(t.Entry.th32OwnerProcessID, GetCurrentProcessId());
         if (t.Entry.th32ThreadID == other.id) {
             sawOther = true;
-            EXPECT_NE(t.Context.Esp, 0u);
-            EXPECT_NE(t.Context.Eip, 0u);
+            EXPECT_NE(StackPointer(t.Context), 0u);
+            EXPECT_NE(InstructionPointer(t.Context), 0u);
         }
         if (t.Entry.th32ThreadID == GetCurrentThreadId()) {
             sawSelf = true;
-            EXPECT_EQ(t.Context.Esp, 0u) << "the calling thread is not suspended";
+            EXPECT_EQ(StackPointer(t.Context), 0u) << "the calling thread is not suspended";
         }
     }
     EXPECT_TRUE(sawOther && sawSelf);
     for (INT_PTR i = 0; i < plain.GetSize(); ++i)
-        EXPECT_EQ(plain[i].Context.Eip, 0u);
+        EXPECT_EQ(InstructionPointer(plain[i].Context), 0u);
     EXPECT_EQ(WaitForSingleObject(other.handle, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the thread runs on";
 
     CThreadList none;

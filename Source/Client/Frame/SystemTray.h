@@ -41,7 +41,7 @@ private:
     int m_DefaultMenuItemByPos;
 };
 
-// NOTIFYICONDATA as the shell of every supported Windows takes it.
-static_assert(sizeof(NOTIFYICONDATAA) == 508, "the tray icon record must be 508 bytes");
+// NOTIFYICONDATA as the shell of every supported Windows takes it (the 32-bit layout).
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAA) == 508, "the tray icon record must be 508 bytes");
 
 #endif
