@@ -1,2 +1,3 @@
-# The program's main window as it comes up on a fresh machine.
-shot_after 8 main-window bin/Velmora.exe
+# The program's main window as it comes up on a fresh machine (a fresh prefix takes its time to
+# start its first window).
+shot_after 20 main-window bin/Velmora.exe

@@ -227,6 +227,8 @@ void CRestoreCenterDlg::BuildSkin()
 
 BOOL CRestoreCenterDlg::OnInitDialog()
 {
+    // The window text names the dialog on the taskbar; the caption is the skin's own strip.
+    SetCaptionText("Restore Center");
     StyleDialog::OnInitDialog();
     BuildSkin();
     m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));

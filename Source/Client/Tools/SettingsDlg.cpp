@@ -215,6 +215,8 @@ void CSettingsDlg::BuildSkin()
 
 BOOL CSettingsDlg::OnInitDialog()
 {
+    // The window text names the dialog on the taskbar; the caption is the skin's own strip.
+    SetCaptionText("Settings");
     StyleDialog::OnInitDialog();
     m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));
     BuildSkin();

@@ -62,6 +62,12 @@ bool PaintedAs(HWND window, int x, int y, COLORREF colour)
     return WaitUntil([&] { return ScreenPixel(window, x, y) == colour; }, ToolTimeout, 100);
 }
 
+// The skin paints every caption itself: a standard title bar would sit above it.
+bool HasStandardCaption(HWND window)
+{
+    return (GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+}
+
 bool LinkIsBlue(HWND dialog)
 {
     const COLORREF link = RGB(17, 85, 204);
@@ -87,8 +93,10 @@ TEST(ToolDialogsLook, TitleStripHeaderBandAndShowMoreLink)
     ASSERT_TRUE(WriteFileBytes(copy.Folder() + "LI.irg", records));
     ASSERT_TRUE(copy.Start());
 
+    EXPECT_FALSE(HasStandardCaption(copy.Main()));
     HWND restore = copy.Open(IDC_CAPTION_RESTORE, "Restore Center");
     ASSERT_NE(restore, static_cast<HWND>(NULL));
+    EXPECT_FALSE(HasStandardCaption(restore));
     RECT client;
     GetClientRect(restore, &client);
     EXPECT_TRUE(PaintedAs(restore, client.right / 2, 3, RGB(0x29, 0x7C, 0xB2)));
@@ -102,6 +110,7 @@ TEST(ToolDialogsLook, TitleStripHeaderBandAndShowMoreLink)
 
     HWND settings = copy.Open(IDC_CAPTION_SETTINGS, "Settings");
     ASSERT_NE(settings, static_cast<HWND>(NULL));
+    EXPECT_FALSE(HasStandardCaption(settings));
     GetClientRect(settings, &client);
     EXPECT_TRUE(PaintedAs(settings, client.right / 2, 3, RGB(0x29, 0x7C, 0xB2)));
     Press(settings, IDC_SETTINGS_TAB_IGNORE);
