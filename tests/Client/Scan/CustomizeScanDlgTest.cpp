@@ -12,6 +12,7 @@
 #include "Client/Skin/BlackLayerDlg.h"
 #include "Client/Skin/OverlayTestSupport.h"
 #include "Frame/ProgramSettings.h"
+#include "Support/ScreenshotPause.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ TEST_F(CustomizeScanTest, FirstRunTicksTheDefaultsStoresThemAndEscapeKeepsItOpen
     std::vector<long long> storedWhileOpen;
     ASSERT_TRUE(RunCustomize({[&](CCustomizeScanDlg&, HWND dialog) {
         storedWhileOpen = StoredMasks();
+        PauseForScreenshot("customize-scan");
 
         const size_t rows[4] = {11, 23, 5, 4};
         for (int kind = 1; kind <= 4; ++kind) {

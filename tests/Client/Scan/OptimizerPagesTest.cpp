@@ -15,6 +15,7 @@
 #include "Client/Skin/OverlayTestSupport.h"
 #include "Scan/NetworkRoute.h"
 #include "Scan/ResultsPageSupport.h"
+#include "Support/ScreenshotPause.h"
 #include "TweakFixture.h"
 #include "TweakTestSupport.h"
 
@@ -75,6 +76,7 @@ struct PopupView {
 // Finds the popup with this list among the thread's windows, records it and clicks closeId.
 struct PopupDriver {
     static int listId, closeId;
+    static const char* shot;   // the screenshot the open popup is, or none
     static PopupView view;
     static bool done;
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
@@ -106,11 +108,15 @@ struct PopupDriver {
             // An owned window stays above its owner.
             view.popupOwnedByOverlay = GetWindow(popup, GW_OWNER) == overlay;
         }
+        if (shot)
+            PauseForScreenshot(shot);
         PostMessageA(GetDlgItem(popup, closeId), BM_CLICK, 0, 0);
     }
     // Clicks a page's button; a popup it opens is inspected and closed.
-    static PopupView ClickAndClose(CWnd& page, int buttonId, int popupList, int popupClose)
+    static PopupView ClickAndClose(CWnd& page, int buttonId, int popupList, int popupClose,
+                                   const char* shotName = nullptr)
     {
+        shot = shotName;
         listId = popupList;
         closeId = popupClose;
         view = PopupView();
@@ -123,6 +129,7 @@ struct PopupDriver {
 };
 int PopupDriver::listId;
 int PopupDriver::closeId;
+const char* PopupDriver::shot;
 PopupView PopupDriver::view;
 bool PopupDriver::done;
 
@@ -181,7 +188,10 @@ protected:
     {
         page.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(::GetDlgItem(page.m_hWnd, id)));
     }
-    PopupView Networking() { return PopupDriver::ClickAndClose(m_inet, 1051, IDC_INET_POPUP_LIST, IDC_INET_POPUP_CLOSE); }
+    PopupView Networking(const char* shot = nullptr)
+    {
+        return PopupDriver::ClickAndClose(m_inet, 1051, IDC_INET_POPUP_LIST, IDC_INET_POPUP_CLOSE, shot);
+    }
 
     AdapterPinned m_noAdapter{""};
     HostWindow m_host;
@@ -211,6 +221,7 @@ TEST_F(OptimizerPagesTest, InternetPageShowsTheTotalAndEachCategorysCount)
     for (int id : {IDC_INET_OPTIMIZE, IDC_OPTIM_RESTORE})
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_inet.m_hWnd, id))) << id;
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(m_inet.m_hWnd, IDC_OPTIM_BACK)));
+    PauseForScreenshot("internet-speed-page");
 }
 
 TEST_F(OptimizerPagesTest, SystemPageShowsTheTotalAndEachCategorysCount)
@@ -228,6 +239,7 @@ TEST_F(OptimizerPagesTest, SystemPageShowsTheTotalAndEachCategorysCount)
     // The internet layout's fifth row has no role here.
     for (int id : {1045, 1050, 1055})
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_sys.m_hWnd, id))) << id;
+    PauseForScreenshot("system-speed-page");
 }
 
 TEST_F(OptimizerPagesTest, NetworkingPopupListsTheOffSettingsInTableOrderOverTheOverlay)
@@ -236,7 +248,7 @@ TEST_F(OptimizerPagesTest, NetworkingPopupListsTheOffSettingsInTableOrderOverThe
     ScanInternet();
     m_inet.ShowInetResults(m_settings.GetInetTotal(), &m_settings);
 
-    PopupView view = Networking();
+    PopupView view = Networking("networking-popup");
     ASSERT_TRUE(view.found);
     EXPECT_EQ(view.names, NetworkingListed);
     ASSERT_EQ(view.descriptions.size(), NetworkingListed.size());
