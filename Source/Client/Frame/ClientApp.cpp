@@ -32,7 +32,6 @@ CClientApp::CClientApp()
       m_pProcess(NULL),
       m_pScanItemsInfo(NULL),
       m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
-      m_regDefragDlg(IDD_PAGE_REGISTRY_DEFRAG),
       m_handCursor(NULL)
 {
 }
@@ -101,6 +100,11 @@ BOOL CClientApp::InitInstance()
     m_scanningDlg.SetAutoRegBackupSource(&m_settings.AutoRegBackup);
     m_scanningDlg.SetTweakPages(&m_inetOptimDetailDlg, &m_sysOptimDetailDlg);
     m_scanningDlg.SetOptimizerSettings(&m_tweakSettings);
+    m_regDefragDlg.SetProcess(m_pProcess);
+    m_regDefragDlg.SetScanItemsInfo(m_pScanItemsInfo);
+    m_regDefragDlg.SetOperationTest([this] { return IsOperationRunning(); });
+    m_regDefragDlg.SetItemsClearedFunction([this] { m_scanningDlg.OnFoundItemsCleared(); });
+    m_regDefragDlg.SetDefragStartFlag(&m_commandLine.m_defrag);
     m_scanningDlg.SetCustomizeScanFunction([] {
         CCustomizeScanDlg dialog(NULL);
         DoModalWithOverlay(&dialog);

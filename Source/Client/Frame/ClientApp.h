@@ -13,6 +13,7 @@
 #include "Client/Scan/ScanItemsInfo.h"
 #include "Client/Scan/ScanningDlg.h"
 #include "Client/Scan/SysOptimDetailDlg.h"
+#include "Client/Tools/RegDefragDlg.h"
 #include "Client/Tools/StartupManagerDlg.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
@@ -68,7 +69,7 @@ public:
     CInetOptimDetailDlg m_inetOptimDetailDlg; // 4 internet results
     CSysOptimDetailDlg m_sysOptimDetailDlg;   // 5 system results
     CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster
-    CEmptyPageDlg m_regDefragDlg;         // 7 Registry Defrag
+    CRegDefragDlg m_regDefragDlg;         // 7 Registry Defrag
     CStartupManagerDlg m_startupManagerDlg; // 8 Startup Manager
     SettingsRecord m_settings;
     HCURSOR m_handCursor;                 // for link-like controls
