@@ -155,7 +155,8 @@ TEST(RegDefragPage, AnalysisShowsTheGainAndAFailedReplacementEndsTheRun)
     EXPECT_EQ(texts[texts.size() - 2],
               ExpectedGainText(FileSize(std::string(WorkFolder) + "\\LM_SOFTWARE"), HiveFixtureSize));
     if (texts.size() >= 2 && !shot) {
-        EXPECT_GE(seen.back().tick - seen[seen.size() - 2].tick, 2900u) << "the replacement waits 3 s";
+        EXPECT_GE(seen.back().tick - seen[seen.size() - 2].tick, 2500u)
+            << "the replacement waits 3 s (less the polling's lag)";
     }
     EXPECT_EQ(AnswerBox(copy, OkButtons[0]), ReplaceFailedText);
     EXPECT_TRUE(WaitUntil([&] { return BusyGone(copy); }, ToolTimeout));
