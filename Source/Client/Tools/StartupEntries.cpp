@@ -388,24 +388,31 @@ RegDeleteKeyExFunction ResolveRegDeleteKeyEx()
 
 // --- sources and folders ----------------------------------------------------------------------
 
-RunKeySourceList GetRunKeySources(BOOL wow64, int windowsVersionCode)
+RunKeySourceList GetRunKeySources(BOOL sixtyFourBitSystem, int windowsVersionCode)
 {
     RunKeySourceList sources;
     sources.push_back(RunKeySource(HKEY_CURRENT_USER, StartupRunKeyPath));
     sources.push_back(RunKeySource(HKEY_LOCAL_MACHINE, StartupRunKeyPath));
-    if (wow64 && windowsVersionCode != WindowsServer2003)
+    if (sixtyFourBitSystem && windowsVersionCode != WindowsServer2003)
         sources.push_back(RunKeySource(HKEY_LOCAL_MACHINE, StartupRunKeyPath32));
     return sources;
 }
 
 RunKeySourceList GetRunKeySources()
 {
-    return GetRunKeySources(IsWow64(), GetWindowsVersion());
+    return GetRunKeySources(StartupSeesSixtyFourBitSystem(), GetWindowsVersion());
+}
+
+BOOL StartupSeesSixtyFourBitSystem()
+{
+    // A 64-bit build runs on a 64-bit system only, without WOW64.
+    static const BOOL sixtyFourBit = sizeof(void*) == 8 || IsWow64();
+    return sixtyFourBit;
 }
 
 REGSAM StartupRegistryView()
 {
-    static const REGSAM view = IsWow64() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    static const REGSAM view = StartupSeesSixtyFourBitSystem() ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
     return view;
 }
 
@@ -529,7 +536,8 @@ int DeleteRunValue(HKEY root, const char* keyPath, const char* name)
 
 int DeleteRegistryKey(HKEY root, const char* keyPath)
 {
-    return DeleteRegistryKeyWith(IsWow64() ? ResolveRegDeleteKeyEx() : NULL, root, keyPath);
+    return DeleteRegistryKeyWith(StartupSeesSixtyFourBitSystem() ? ResolveRegDeleteKeyEx() : NULL, root,
+                                 keyPath);
 }
 
 int DeleteRegistryKeyWith(RegDeleteKeyExFunction deleteKeyEx, HKEY root, const char* keyPath)

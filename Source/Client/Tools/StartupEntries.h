@@ -5,7 +5,8 @@
 // A disabled registry entry lives under HKLM "Software\Microsoft\Shared Tools\MSConfig" in
 // "startupreg\<Name>"; a disabled Startup file lies in "<Windows folder>\pss\" and is described
 // under "...\MSConfig\startupfolder\<its path with ^ for \>". Those keys are read back as disabled
-// entries whoever wrote them. Every key is opened in the 64-bit view under WOW64.
+// entries whoever wrote them. On a 64-bit system (this 32-bit program under WOW64, or a 64-bit
+// build) every key is opened in the 64-bit view.
 //
 // GUI-free; the Startup Manager page calls everything here on its own thread. Nothing is shown
 // to the user: every operation reports through its result only.
@@ -49,11 +50,14 @@ extern const char* const StartupFolderKeyPath;     // "...\MSConfig\startupfolde
 
 // The "Run" keys in reading order: HKCU, HKLM and, on a 64-bit system other than Windows
 // Server 2003 / XP x64, HKLM's 32-bit "Run" key under "Wow6432Node".
-RunKeySourceList GetRunKeySources(BOOL wow64, int windowsVersionCode);
+RunKeySourceList GetRunKeySources(BOOL sixtyFourBitSystem, int windowsVersionCode);
 // The same for the running system.
 RunKeySourceList GetRunKeySources();
 
-// The view flag every key here is opened with: KEY_WOW64_64KEY under WOW64, else KEY_WOW64_32KEY.
+// TRUE on a 64-bit system: under WOW64, or always for a 64-bit build of the program.
+BOOL StartupSeesSixtyFourBitSystem();
+// The view flag every key here is opened with: KEY_WOW64_64KEY on a 64-bit system, else
+// KEY_WOW64_32KEY (which a 32-bit system ignores).
 REGSAM StartupRegistryView();
 
 // "<Windows folder>\pss\", where disabled Startup files lie.

@@ -8,6 +8,7 @@
 #include "Client/Tools/StartupEntries.h"
 #include "Framework/SystemInfo.h"
 #include "StartupFixture.h"
+#include "Support/ProgramBitness.h"
 
 using namespace startupfixture;
 
@@ -65,10 +66,12 @@ std::string Caret(std::string path)
 
 }  // namespace
 
-TEST(StartupEntries, TheProgramRunsUnderWow64AsItsFixturesAssume)
+TEST(StartupEntries, TheProgramSeesTheSixtyFourBitSystemAsItsFixturesAssume)
 {
-    // The fixtures write the 64-bit view; the 32-bit "Run" source is read there too.
-    ASSERT_TRUE(IsWow64());
+    // The fixtures write the 64-bit view; the 32-bit "Run" source is read there too. The 32-bit
+    // program sees the 64-bit system through WOW64, a 64-bit build without it.
+    EXPECT_EQ(IsWow64() != FALSE, kThirtyTwoBitProgram);
+    ASSERT_TRUE(StartupSeesSixtyFourBitSystem());
     EXPECT_EQ(StartupRegistryView(), REGSAM(KEY_WOW64_64KEY));
     RunKeySourceList sources = GetRunKeySources();
     ASSERT_EQ(sources.size(), 3u);
