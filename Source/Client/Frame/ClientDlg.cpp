@@ -1,6 +1,7 @@
 // The main window: pages, navigation, tray icon and the ways of quitting.
 #include "Frame/ClientDlg.h"
 
+#include "Frame/AboutDlg.h"
 #include "Frame/ClientApp.h"
 #include "Frame/FrameMessages.h"
 #include "Frame/FrameResources.h"
@@ -257,6 +258,7 @@ void CClientDlg::OnSettings()
 
 void CClientDlg::OnAbout()
 {
+    ShowAboutDialog();
 }
 
 void CClientDlg::OnRestoreCenter()

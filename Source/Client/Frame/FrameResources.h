@@ -5,6 +5,7 @@
 
 // --- strings ----------------------------------------------------------------------------------
 #define IDS_ABOUTBOX 101             // "&About Client..." (system menu item)
+#define IDS_ABOUT_NOTICE 113         // the About dialog's legal notice
 #define IDS_LOGON_TASK_COMMENT 114   // "On Logon"
 
 // --- the main window --------------------------------------------------------------------------
