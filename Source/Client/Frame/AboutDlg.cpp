@@ -187,6 +187,8 @@ void CAboutDlg::BuildSkin()
 
 BOOL CAboutDlg::OnInitDialog()
 {
+    // The window text names the dialog on the taskbar; the caption is the skin's own strip.
+    SetCaptionText("About");
     StyleDialog::OnInitDialog();
     BuildSkin();
 
