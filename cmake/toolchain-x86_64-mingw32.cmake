@@ -1,17 +1,6 @@
-# Cross-compiling the 64-bit verification build with MinGW-w64 (posix thread model, static
-# runtime): the same sources as the 32-bit deliverables, for machines whose kernel runs no 32-bit
-# programs, where only wine64 runs natively (see scripts/lib.sh).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling the 64-bit verification build with MinGW-w64: the same sources as the 32-bit
+# deliverables, for machines whose kernel runs no 32-bit programs, where only wine64 runs
+# natively (see scripts/lib.sh).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw32-common.cmake)

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "Framework/HexDigit.h"
 #include "Framework/TextCodePage.h"
 
 namespace {
@@ -107,17 +108,6 @@ CString RenderMultiString(const BYTE* data, DWORD size)
 }
 
 // --- parsing: value text to registry data -----------------------------------------------------
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The hexadecimal digits after the first two characters ("0x"), at most maxDigits of them,
 // ending at the first character that is not one.

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "Framework/HexDigit.h"
+
 namespace {
 
 const COLORREF SystemColourFlag = 0x80000000u;
@@ -206,17 +208,6 @@ const NamedColour Colours[] = {
 #undef SYS
 
 const int ColourCount = int(sizeof Colours / sizeof Colours[0]);
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Two hexadecimal digits at p; -1 when either is not one.
 int HexByte(const char* p)
