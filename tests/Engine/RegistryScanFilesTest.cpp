@@ -4,6 +4,7 @@
 // asserted: everything planted as invalid, and nothing else.
 #include <gtest/gtest.h>
 
+#include "Support/ProgramBitness.h"
 #include "Support/RegistryScanFixture.h"
 
 namespace {
@@ -111,10 +112,14 @@ TEST(RegistryScanSharedDlls, SharedDllsWhoseFileIsMissingAreReported)
     const std::string windows = WindowsFolder();
     ScanFixture files;
     ASSERT_TRUE(files.File(base + "\\here.dll"));
-    // From this 32-bit program "system32" is the 32-bit System folder, "sysnative" the native one.
-    ASSERT_TRUE(files.File(windows + "\\sysnative\\" + tag + "native.dll"));
-    ASSERT_TRUE(files.File(windows + "\\system32\\" + tag + "only32.dll"));
-    ASSERT_FALSE(FileExists(windows + "\\sysnative\\" + tag + "only32.dll"));
+    // From the 32-bit program "system32" is the 32-bit System folder, "sysnative" the native one;
+    // the 64-bit program names them "system32" and the WOW64 folder.
+    const std::string nativeSystem = windows + (kThirtyTwoBitProgram ? "\\sysnative" : "\\system32");
+    const std::string system32Bit = kThirtyTwoBitProgram ? windows + "\\system32" : Wow64SystemFolder();
+    ASSERT_FALSE(system32Bit.empty());
+    ASSERT_TRUE(files.File(nativeSystem + "\\" + tag + "native.dll"));
+    ASSERT_TRUE(files.File(system32Bit + "\\" + tag + "only32.dll"));
+    ASSERT_FALSE(FileExists(nativeSystem + "\\" + tag + "only32.dll"));
 
     const std::string gone = base + "\\gone.dll";
     const std::string quotedGone = "\"" + base + "\\gone2.dll\"";
@@ -130,6 +135,10 @@ TEST(RegistryScanSharedDlls, SharedDllsWhoseFileIsMissingAreReported)
     ASSERT_TRUE(process.Scan(status, RegScanSharedDlls));
     FoundItems expected = {{Machine(SharedDllsKey) + ValueSeparator + gone, RegScanSharedDlls},
                            {Machine(SharedDllsKey) + ValueSeparator + quotedGone, RegScanSharedDlls}};
+    // Only under WOW64 is the native name also looked for in the 32-bit folder.
+    if (!kThirtyTwoBitProgram)
+        expected.insert({Machine(SharedDllsKey) + ValueSeparator + windows + "\\system32\\" + tag + "only32.dll",
+                         RegScanSharedDlls});
     FoundItems found = FoundItemsOf(status);
     EXPECT_EQ(found, expected) << "found:\n" << DescribeItems(found);
 }

@@ -4,6 +4,7 @@
 // invalid, and nothing else.
 #include <gtest/gtest.h>
 
+#include "Support/ProgramBitness.h"
 #include "Support/RegistryScanFixture.h"
 
 namespace {
@@ -58,8 +59,10 @@ TEST(RegistryScanStartupItems, RunCommandsOfMissingProgramsAreReportedAndNothing
         {HKEY_CURRENT_USER, RunKey, tag + "_rundll",
          "rundll32.exe shell32.dll,Control_RunDLL desk.cpl", REG_SZ, false},
         {HKEY_CURRENT_USER, RunKey, tag + "_script", base + "\\gone.cmd", REG_SZ, false},
+        // Under WOW64 the token is the 32-bit folder; for the 64-bit program it is the native one,
+        // where the program is not.
         {HKEY_CURRENT_USER, RunKey, tag + "_token32", "%ProgramFiles%\\" + tag + "\\app32.exe",
-         REG_EXPAND_SZ, false},
+         REG_EXPAND_SZ, !kThirtyTwoBitProgram},
         {HKEY_CURRENT_USER, RunKey, tag + "_progdata", "\"%ProgramData%\\" + tag + "\\data.exe\" -q",
          REG_EXPAND_SZ, false},
         {HKEY_CURRENT_USER, RunKey, tag + "_unknownvar", "%" + tag + "HOME%\\gone.exe", REG_EXPAND_SZ,
@@ -159,7 +162,7 @@ TEST(RegistryScanUninstallEntries, RecordsOfMissingUninstallersAndFoldersAreRepo
          false},
         {tag + "Ok", "UninstallString", "\"" + base + "\\ok\\uninst.exe\" /S", REG_SZ, false},
         {tag + "Token", "UninstallString", "\"%ProgramFiles%\\" + tag + "\\uninst.exe\" /x",
-         REG_EXPAND_SZ, false},
+         REG_EXPAND_SZ, !kThirtyTwoBitProgram},
         {tag + "Drive", "UninstallString", drive + "\\setup\\uninst.exe", REG_SZ, false},
         {tag + "ExeDir", "UninstallString", "\"" + base + "\\a.exe.d\\uninst.exe\" /S", REG_SZ, false},
         {tag + "Other", "QuietUninstallString", base + "\\gone\\uninst.exe", REG_SZ, false},

@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 
+#include "Support/ProgramBitness.h"
 #include "Support/RegistryScanFixture.h"
 
 namespace {
@@ -104,7 +105,9 @@ TEST(RegistryScan, ActiveXReportsMissingServersUnknownClassesAndUnregisteredType
         {"{A1A1A1A1-0000-0000-0000-000000000001}", std::string(Missing) + "\\server.dll", REG_SZ, true},
         {"{A1A1A1A1-0000-0000-0000-000000000002}", "shell32.dll", REG_SZ, false},
         {"{A1A1A1A1-0000-0000-0000-000000000003}", "%SystemRoot%\\system32\\shell32.dll", REG_EXPAND_SZ, false},
-        {"{A1A1A1A1-0000-0000-0000-000000000004}", "vtest_regscan_32only.dll", REG_SZ, false},
+        // Under WOW64 a bare name is also looked for in the 32-bit System folder; the 64-bit
+        // program's classes load from the native one only.
+        {"{A1A1A1A1-0000-0000-0000-000000000004}", "vtest_regscan_32only.dll", REG_SZ, !kThirtyTwoBitProgram},
         {"{A1A1A1A1-0000-0000-0000-000000000005}", "vtest_regscan_nowhere.dll", REG_SZ, true},
         {"{A1A1A1A1-0000-0000-0000-000000000006}", "%ProgramData%\\vtest-regscan\\present.dll", REG_EXPAND_SZ, false},
         {"{A1A1A1A1-0000-0000-0000-000000000007}", "%ProgramData%\\vtest-regscan\\gone.dll", REG_EXPAND_SZ, true},
@@ -194,7 +197,8 @@ TEST(RegistryScan, FileAssociationsReportEmptyKeysAndMissingOpenCommands)
         {".vtrsdrive", "\"" + Drive(missingDrive, "\\vtest\\app.exe") + "\" \"%1\"", REG_SZ, false},
         {".vtrscomma", "c:\\vtest-regscan\\acme, inc\\tool.exe %1", REG_SZ, false},
         {".vtrsexpand", "\"%ProgramFiles%\\vtest-regscan\\app.exe\" \"%1\"", REG_EXPAND_SZ, false},
-        {".vtrsx86", "\"c:\\program files\\vtest-regscan\\app32.exe\" \"%1\"", REG_SZ, false},
+        // Under WOW64 the other Program Files folder is tried too.
+        {".vtrsx86", "\"c:\\program files\\vtest-regscan\\app32.exe\" \"%1\"", REG_SZ, !kThirtyTwoBitProgram},
         {".vtrsnoexe", std::string(Missing) + "\\script.cmd %1", REG_SZ, false},
         {".vtrsrundll", "rundll32.exe " + std::string(Missing) + "\\x.dll,Open %1", REG_SZ, false},
     };
@@ -265,14 +269,15 @@ TEST(RegistryScan, FilePathReferencesReportStringValuesNamingMissingFiles)
         {"Ok", "Drive", Drive(missingDrive, "\\photos\\x.jpg"), REG_SZ, false},
         {"Ok", "DotDot", std::string(Missing) + "\\..\\present.txt", REG_SZ, false},
         {"Ok", "Tilde", "c:\\vtest~1\\a|b.txt", REG_SZ, false},
-        {"Ok", "Sysnative", "c:\\windows\\sysnative\\notepad.exe", REG_SZ, false},
+        // "sysnative" is the native System folder only for a program under WOW64.
+        {"Ok", "Sysnative", "c:\\windows\\sysnative\\notepad.exe", REG_SZ, !kThirtyTwoBitProgram},
         {"Ok", "QuotedArgs", "\"c:\\vtest-regscan\\present.txt\" \"x\"", REG_SZ, false},
         {"Ok", "Url", "http://example.invalid/c:\\x", REG_SZ, false},
         {"Ok", "Present", "C:\\Windows\\notepad.exe", REG_SZ, false},
-        // A key whose name holds "Wow6432Node" is passed over, but not its later siblings. (A
-        // key named just that cannot be planted here: the 32-bit view shows its contents in
-        // place of its parent's.)
-        {"Backup.Wow6432Node\\Inner", "Tool", missingExe, REG_SZ, false},
+        // Under WOW64 a key whose name holds "Wow6432Node" is passed over, but not its later
+        // siblings. (A key named just that cannot be planted here: the 32-bit view shows its
+        // contents in place of its parent's.) The 64-bit program reads it like any other.
+        {"Backup.Wow6432Node\\Inner", "Tool", missingExe, REG_SZ, !kThirtyTwoBitProgram},
         {"Zeta", "Tool", missingExe, REG_SZ, true},
         // The values of a VirtualStore key are read, those of its children are not.
         {"VirtualStore", "Own", std::string(Missing) + "\\own.txt", REG_SZ, true},

@@ -46,8 +46,8 @@ const Place FileSystem = {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Contro
 const Place SessionManager = {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager"};
 const Place PriorityControl = {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\PriorityControl"};
 
-// The program is 32-bit: "all" rows are opened in its own view, "64" rows in the 64-bit one.
-const REGSAM ViewAll = KEY_WOW64_32KEY;
+// "all" rows are opened in the program's own view, "64" rows in the 64-bit one.
+const REGSAM ViewAll = ProgramView;
 const REGSAM View64 = KEY_WOW64_64KEY;
 
 enum Kind { Dw, Sz, Key };

@@ -92,7 +92,7 @@ TEST(TweakItems, ValueRowsReadApplyAndRestore)
 
 TEST(TweakItems, WorkstationTSKeyIsRecordedBeforeItGoes)
 {
-    ASSERT_TRUE(WriteStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, KEY_WOW64_32KEY,
+    ASSERT_TRUE(WriteStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, ProgramView,
                             Text("Scheduled Tasks")));
     COptimizerItem item = Row(42);
     // Present: the setting reads 1, and the read says it found no value.
@@ -103,32 +103,35 @@ TEST(TweakItems, WorkstationTSKeyIsRecordedBeforeItGoes)
     EXPECT_EQ(item.GetOptimal(), 0);
 
     EXPECT_EQ(item.ApplyOptimal(), 1);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_32KEY));
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", KEY_WOW64_32KEY),
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, ProgramView));
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", ProgramView),
               Text("Scheduled Tasks"));
 
     // Missing: it reads 0, and applying again does nothing.
     EXPECT_EQ(item.ReadCurrent(), 1);
     EXPECT_EQ(item.GetCurrent(), 0);
     EXPECT_EQ(item.ApplyOptimal(), 1);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, ProgramView));
 
     // The restore brings the key back from its record, and the record goes.
     EXPECT_EQ(item.RestoreDefault(), 1);
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, KEY_WOW64_32KEY),
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, ProgramView),
               Text("Scheduled Tasks"));
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", KEY_WOW64_32KEY),
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", ProgramView),
               Missing);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_64KEY));
+    // The 32-bit program's restore leaves the 64-bit view alone.
+    if (kThirtyTwoBitProgram) {
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_64KEY));
+    }
     // With the key there and no record it changes nothing.
     EXPECT_EQ(item.RestoreDefault(), 1);
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, KEY_WOW64_32KEY),
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, WorkstationTSKey, NULL, ProgramView),
               Text("Scheduled Tasks"));
 
     // Without key and record a restore creates nothing.
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, WorkstationTSKey, ProgramView, 0);
     EXPECT_EQ(item.RestoreDefault(), 1);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, WorkstationTSKey, ProgramView));
 }
 
 TEST(TweakItems, InterfaceRowsNeedAnInterfaceKey)

@@ -60,7 +60,7 @@ TEST(TweakRoundTrip, ApplyThenRestoreGivesTheDefaultsBack)
         else
             EXPECT_EQ(Current(row), Stored(row, row.optimal));
     }
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", KEY_WOW64_32KEY),
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", ProgramView),
               Text(WorkstationTSText));
 
     // Another object restores, as the Restore Center's does.
@@ -69,7 +69,7 @@ TEST(TweakRoundTrip, ApplyThenRestoreGivesTheDefaultsBack)
     EXPECT_EQ(restorer.RestoreSystemDefaults(), 1);
     for (int r = 0; r < 78; ++r)
         EXPECT_EQ(Current(Rows[r]), before[r]) << "row " << r;
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", KEY_WOW64_32KEY),
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, SettingsKey, "SavedWorkstationTS", ProgramView),
               StoredValue());
 }
 
@@ -85,7 +85,7 @@ TEST(TweakRoundTrip, RestoreOnACleanSystemCreatesNoKeyForAnAbsentDefault)
     EXPECT_EQ(settings.RestoreInternetDefaults(), 1);
     EXPECT_EQ(settings.RestoreSystemDefaults(), 1);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, errorReporting, KEY_WOW64_64KEY));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Rows[42].place.path, KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Rows[42].place.path, ProgramView));
     EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE,
                    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces"),
               interfaces);

@@ -11,6 +11,11 @@
 
 #include "Scan/NetworkPing.h"
 #include "Scan/TweakScanMessages.h"
+#include "Support/ProgramBitness.h"
+
+// The view the program's own keys are in (it opens them without a view flag): the 32-bit one
+// for the 32-bit program on 64-bit Windows, the 64-bit one for the 64-bit build.
+const REGSAM ProgramView = kThirtyTwoBitProgram ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
 // --- the recording window -------------------------------------------------------------------
 
