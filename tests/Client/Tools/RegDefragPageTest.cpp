@@ -84,7 +84,8 @@ TEST(RegDefragPage, ShowsNeverAndCancelStartsNothing)
     const int divider = int(middle - middle / 12.75);
     EXPECT_EQ(ScreenPixel(page, frame.left, middle), RGB(0xEE, 0xEE, 0xEE)) << "left edge";
     EXPECT_EQ(ScreenPixel(page, frame.right - 1, middle), RGB(0xEE, 0xEE, 0xEE)) << "right edge";
-    EXPECT_EQ(ScreenPixel(page, frame.left + (frame.right - frame.left) / 3, frame.top), RGB(0xEE, 0xEE, 0xEE)) << "top edge";
+    EXPECT_EQ(ScreenPixel(page, frame.left + (frame.right - frame.left) / 3, frame.top), RGB(0xEE, 0xEE, 0xEE))
+        << "top edge";
     EXPECT_EQ(ScreenPixel(page, frame.right - 8, divider), RGB(0xEE, 0xEE, 0xEE)) << "divider";
     EXPECT_EQ(ScreenPixel(page, frame.right - 8, divider + 3), RGB(0xFF, 0xFF, 0xFF));
     PauseForScreenshot("registry-defrag");

@@ -37,7 +37,8 @@ std::string Escaped(const std::string& text)
 
 void AppendLine(const std::string& line)
 {
-    HANDLE log = CreateFileA(LogFile, FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE log =
+        CreateFileA(LogFile, FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(log, INVALID_HANDLE_VALUE);
     const std::string data = line + "\r\n";
     DWORD written = 0;
