@@ -103,10 +103,11 @@ CString SubkeyPath(const char* parent, const CString& name)
 
 // --- files ----------------------------------------------------------------------------------
 
+// A file (not a folder) lies at path.
 bool FileExists(const CString& path)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    WIN32_FIND_DATAA entry;
+    return FindFileEntry(path, entry) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // DeleteFileA, once more after clearing the attributes when access was denied (read-only).
@@ -320,8 +321,11 @@ int DisableFolderEntry(StartupItem& entry)
 {
     if (!IsSingleKeyName(entry.KeyPath))
         return 0;
-    const CString backupFolder = GetStartupBackupFolder();
-    if (GetFileAttributesA(backupFolder) == INVALID_FILE_ATTRIBUTES)
+    // The folder is probed without its trailing "\": a search for "...\pss\" finds nothing.
+    CString backupFolder = GetStartupBackupFolder();
+    backupFolder.TrimRight('\\');
+    WIN32_FIND_DATAA found;
+    if (!FindFileEntry(backupFolder, found))
         CreateDirectoryA(backupFolder, NULL);
     bool moved = false;
     if (!entry.FilePath.IsEmpty() && FileExists(entry.FilePath)) {
