@@ -65,14 +65,15 @@ bool ProgramCopy::AddTestFile(const char* name) const
     return CopyFileA((TestFolder() + name).c_str(), (m_folder + name).c_str(), FALSE) != FALSE;
 }
 
-bool ProgramCopy::Start()
+bool ProgramCopy::Start(const std::string& arguments, bool waitVisible)
 {
     const std::string path = ProgramPath();
-    if (!m_process.Start(path, "\"" + path + "\"", m_folder))
+    const std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    if (!m_process.Start(path, commandLine, m_folder))
         return false;
     return WaitUntil([&] {
         m_main = FindMainWindow(m_process.Id());
-        return (m_main && IsWindowVisible(m_main)) || !m_process.Running();
+        return (m_main && (!waitVisible || IsWindowVisible(m_main))) || !m_process.Running();
     }, ToolTimeout) && m_main;
 }
 

@@ -28,7 +28,9 @@ public:
     // Copies a file of the build's tests folder (a helper program) beside the copy.
     bool AddTestFile(const char* name) const;
 
-    bool Start();
+    // Starts the copy with arguments; waits for its main window, and for it to be shown unless
+    // waitVisible is false.
+    bool Start(const std::string& arguments = std::string(), bool waitVisible = true);
     // WM_CLOSE to the main window; true when the process ended.
     bool Quit();
     HWND Main() const { return m_main; }
