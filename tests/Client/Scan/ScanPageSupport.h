@@ -26,6 +26,7 @@
 #include "Engine/RegistryFixture.h"
 #include "Scan/ResultsPageSupport.h"
 #include "Support/EngineTestSupport.h"
+#include "Support/ScreenshotPause.h"
 
 // What the page showed after one dispatched message.
 struct PageSnapshot {
@@ -79,6 +80,12 @@ public:
         m_thread.join();
     }
     void AnswerYes(bool yes) { m_yes = yes; }
+    // The next box is left up for a screenshot of that name before it is answered.
+    void ShootNext(const char* name)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_shot = name;
+    }
     std::vector<std::string> Texts()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -114,6 +121,13 @@ private:
                     std::lock_guard<std::mutex> lock(m_mutex);
                     m_texts.push_back(text);
                 }
+                std::string shot;
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    shot.swap(m_shot);
+                }
+                if (!shot.empty())
+                    PauseForScreenshot(shot.c_str());
                 int button = IDC_MSGBOX_OK;
                 if (ControlShown(box, IDC_MSGBOX_YES))
                     button = m_yes ? IDC_MSGBOX_YES : IDC_MSGBOX_NO;
@@ -129,6 +143,7 @@ private:
     std::atomic<bool> m_running;
     std::mutex m_mutex;
     std::vector<std::string> m_texts;
+    std::string m_shot;
     std::thread m_thread;
 };
 
