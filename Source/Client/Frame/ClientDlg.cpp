@@ -56,6 +56,8 @@ BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_BN_CLICKED(IDC_CAPTION_RESTORE, &CClientDlg::OnRestoreCenter)
     ON_BN_CLICKED(IDC_UPDATE, &CClientDlg::OnUpdate)
     ON_WM_CLOSE()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_START_DOWNLOAD, &CClientDlg::OnStartDownload)
     ON_MESSAGE(WM_TRAY_NOTIFY, &CClientDlg::OnTrayNotify)
     ON_MESSAGE(WM_HIDE_TO_TRAY, &CClientDlg::OnHideToTray)
     // The pages' Back buttons return to the System Scan page through this window.
@@ -99,9 +101,13 @@ BOOL CClientDlg::OnInitDialog()
     m_notifyWindow = this;
 
     CCommandLineInfoEx& commandLine = theApp.m_commandLine;
-    if (!commandLine.m_defrag && commandLine.m_startScan) {
-        PostMessage(WM_HIDE_TO_TRAY, 0, 0);
-        theApp.m_scanningDlg.StartScan();
+    if (!commandLine.m_defrag) {
+        if (commandLine.m_startScan) {
+            PostMessage(WM_HIDE_TO_TRAY, 0, 0);
+            theApp.m_scanningDlg.StartScan();
+        } else if (theApp.m_settings.SoftwareUpdate) {
+            StartUpdateCycle(1);
+        }
     }
 
     m_trayIcon.Create(this, WM_TRAY_NOTIFY, ProgramDisplayName, m_hIcon, 0);
@@ -282,10 +288,6 @@ void CClientDlg::OnRestoreCenter()
     default: return;
     }
     ShowMessageBox(NULL, text, MessageBoxOk, TRUE);
-}
-
-void CClientDlg::OnUpdate()
-{
 }
 
 void CClientDlg::OnClose()

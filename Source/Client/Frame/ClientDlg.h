@@ -45,6 +45,10 @@ protected:
     void OnAbout();
     void OnRestoreCenter();
     void OnUpdate();
+    // The update timer's ticks: the first starts the check, one after a found update asks.
+    void OnTimer(UINT_PTR id);
+    // WM_START_DOWNLOAD from the busy dialog: starts the installer's download.
+    LRESULT OnStartDownload(WPARAM, LPARAM);
     void OnClose();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnHideToTray(WPARAM, LPARAM);
@@ -60,6 +64,9 @@ private:
     void CreatePages();
     // The look: frame, page area, navigation column, caption logo and every button's faces.
     void BuildSkin();
+    // Starts an update check on the next tick of the update timer (silent: nothing is shown
+    // unless an update is found), with the Update button disabled until the check ended.
+    void StartUpdateCycle(int silent);
 
 public:
     CSystemTray m_trayIcon;
