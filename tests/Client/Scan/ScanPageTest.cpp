@@ -428,6 +428,74 @@ TEST_F(ScanPageTest, SkipListAndIgnoreListKeepFoundItemsOut)
     EXPECT_EQ(h.page.GetRegistryCount(), 1);
 }
 
+// Ignore on the registry results page after a real scan: one record in the ignore list, the
+// scan page's registry row renumbered, and with the last entry gone the row says "Good" and the
+// user is back on the scan page. A new store over the same folder (the program's next start)
+// keeps the ignored keys out of the next scan and the repair leaves them.
+TEST_F(ScanPageTest, IgnoredKeysLeaveTheRowAndStayOutOfTheNextScanAndTheRepair)
+{
+    ScanFixture registry;
+    const std::vector<std::string> keys = PlantKeys(registry, 3, "Ign");
+    ASSERT_TRUE(h.Scan());
+    ASSERT_EQ(h.Take().counts[0], "3");
+    CCheckedTreeCtrl& tree = h.registryPage.GetTree();
+    ASSERT_NE(tree.GetRootItem(), nullptr);
+    EXPECT_EQ(std::string(tree.GetItemText(tree.GetRootItem())), "Application Paths        [3 Item(s)]");
+    EXPECT_EQ(tree.GetItemCheck(tree.GetRootItem()), 2);
+
+    auto ignore = [&](const std::string& text) {
+        HTREEITEM item = tree.FindItemByText(NULL, text.c_str());
+        ASSERT_NE(item, nullptr) << text;
+        tree.SelectItem(item);
+        tree.SendMessage(WM_COMMAND, ID_TREE_IGNORE, 0);
+        h.PumpRecording(100);
+    };
+    const std::string ignoreList = h.Folder().File("LI.irg");
+    ShownPages().clear();
+    ignore(keys[1]);
+    EXPECT_EQ(ReadWholeFile(ignoreList), keys[1] + "^Application Paths^16384;\r\n");
+    PageSnapshot s = h.Take();
+    EXPECT_EQ(s.counts[0], "2");
+    EXPECT_EQ(s.gauges[0], 2);
+    EXPECT_TRUE(s.detailsShown[0]);
+    EXPECT_EQ(std::string(tree.GetItemText(tree.GetRootItem())), "Application Paths        [2 Item(s)]");
+    EXPECT_TRUE(ShownPages().empty());
+
+    // The program's next start reads the list: the ignored key is not found again.
+    h.ReopenStore();
+    ASSERT_TRUE(h.Scan());
+    EXPECT_EQ(h.Take().counts[0], "2");
+    EXPECT_EQ(tree.FindItemByText(NULL, keys[1].c_str()), nullptr);
+    ASSERT_NE(tree.FindItemByText(NULL, keys[0].c_str()), nullptr);
+
+    ignore(keys[0]);
+    ignore(keys[2]);
+    s = h.Take();
+    EXPECT_EQ(s.counts[0], "0");
+    EXPECT_EQ(s.results[0], "Good");
+    EXPECT_TRUE(s.resultsShown[0]);
+    EXPECT_FALSE(s.detailsShown[0]);
+    EXPECT_EQ(s.gauges[0], 1);
+    EXPECT_EQ(s.headline, "All Good!");
+    EXPECT_EQ(ShownPages(), std::vector<int>{1});
+    EXPECT_EQ(tree.GetRootItem(), nullptr);
+    EXPECT_EQ(ReadWholeFile(ignoreList), keys[0] + "^Application Paths^16384;\r\n" + keys[1] +
+                                             "^Application Paths^16384;\r\n" + keys[2] +
+                                             "^Application Paths^16384;\r\n");
+
+    // A key found next to them is repaired; the ignored ones are left.
+    const std::vector<std::string> fresh = PlantKeys(registry, 1, "Fresh");
+    h.ReopenStore();
+    ASSERT_TRUE(h.Scan());
+    EXPECT_EQ(h.Take().counts[0], "1");
+    ASSERT_TRUE(h.Fix());
+    EXPECT_EQ(h.Take().state, ScanStateFixed);
+    EXPECT_FALSE(KeyThere(fresh[0]));
+    for (const std::string& key : keys)
+        EXPECT_TRUE(KeyThere(key)) << key;
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
 TEST_F(ScanPageTest, JunkReportsFromTheWorkerBecomeSectionsOnThePagesThread)
 {
     h.page.GetStatusRecord();
