@@ -141,13 +141,16 @@ void StyleButton::DrawItem(LPDRAWITEMSTRUCT dis)
     bool selected = (dis->itemState & ODS_SELECTED) != 0;
     if (m_toggleMode && selected)
         m_checked = !m_checked;
+    // A button that was never given checked faces (the main window's navigation buttons, held
+    // pressed by SetState(2)) shows its plain ones: its empty checked faces would paint nothing.
+    const bool checkedLook = m_checked && m_hasCheckedStyles;
     Style* state;
     if (selected || m_pressedLook)
-        state = m_checked ? &m_checkedPressedStyle : &m_pressedStyle;
+        state = checkedLook ? &m_checkedPressedStyle : &m_pressedStyle;
     else if (!m_hover)
-        state = m_checked ? &m_checkedStyle : &m_normalStyle;
+        state = checkedLook ? &m_checkedStyle : &m_normalStyle;
     else
-        state = m_checked ? &m_checkedHoverStyle : &m_hoverStyle;
+        state = checkedLook ? &m_checkedHoverStyle : &m_hoverStyle;
     m_pCurrentStyle = state;
     CDC* dc = CDC::FromHandle(dis->hDC);
     CRect rc;

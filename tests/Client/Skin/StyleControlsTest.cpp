@@ -195,6 +195,26 @@ TEST(StyleButtonLook, StateStylesHoverAndToggle)
     EXPECT_FALSE(b.GetChecked());
 }
 
+// The main window's navigation buttons have plain faces only; the current page's one is held
+// pressed (SetState(2), which also marks it checked) and must show its pressed face, not nothing.
+TEST(StyleButtonLook, HeldPressedLookWithoutCheckedFacesShowsThePressedFace)
+{
+    HostWnd host;
+    StyleButton b;
+    ASSERT_TRUE(b.Create("b", WS_VISIBLE | BS_PUSHBUTTON, CRect(0, 0, 20, 20), &host, 1001));
+    b.SetFaceStyle(Solid(0xFF000010));
+    b.SetPressedStyle(Solid(0xFF000020));
+    b.SetHoverStyle(Solid(0xFF000030));
+    DibCanvas canvas(20, 20);
+    b.SetState(2);
+    EXPECT_EQ(DrawButton(host, b, 0, canvas), 0x20u);
+    b.SendMessage(WM_MOUSEHOVER, 0, 0);
+    EXPECT_EQ(DrawButton(host, b, 0, canvas), 0x20u);
+    b.SendMessage(WM_MOUSELEAVE, 0, 0);
+    b.SetState(1);
+    EXPECT_EQ(DrawButton(host, b, 0, canvas), 0x10u);
+}
+
 TEST(StyleButtonLook, DerivedHoverBrightensAndPressedShiftsByOnePixel)
 {
     HostWnd host;
