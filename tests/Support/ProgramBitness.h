@@ -4,9 +4,17 @@
 #ifndef VELMORA_TESTS_PROGRAM_BITNESS_H
 #define VELMORA_TESTS_PROGRAM_BITNESS_H
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 constexpr bool kThirtyTwoBitProgram = sizeof(void*) == 4;
+
+// The registry view a program of this build reaches when it names none (the program's settings,
+// its Run entries): the 32-bit view for the 32-bit program, the 64-bit view for the 64-bit
+// build, which sees no WoW64. The other view is the one such a program never touches.
+constexpr REGSAM kProgramRegistryView = kThirtyTwoBitProgram ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+constexpr REGSAM kOtherRegistryView = kThirtyTwoBitProgram ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 
 #define SKIP_UNLESS_32BIT_PROGRAM()                                                                 \
     do {                                                                                            \

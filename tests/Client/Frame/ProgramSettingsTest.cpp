@@ -1,18 +1,20 @@
-// The settings record under HKLM "Software\Velmora\1.0.1", read through the 32-bit view the
-// program uses. The key is machine-wide, so every case runs in a prefix of its own.
+// The settings record under HKLM "Software\Velmora\1.0.1", read through the registry view the
+// program uses (it names none: the 32-bit view for the 32-bit program on 64-bit Windows). The key
+// is machine-wide, so every case runs in a prefix of its own.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "Frame/ProgramPaths.h"
 #include "Frame/ProgramSettings.h"
+#include "Support/ProgramBitness.h"
 
 namespace {
 
-const REGSAM View32 = KEY_WOW64_32KEY;
-const REGSAM View64 = KEY_WOW64_64KEY;
+const REGSAM ProgramView = kProgramRegistryView;
+const REGSAM OtherView = kOtherRegistryView;
 
-bool ReadDword(const char* name, DWORD& value, REGSAM view = View32)
+bool ReadDword(const char* name, DWORD& value, REGSAM view = ProgramView)
 {
     DWORD type = 0, size = sizeof value;
     HKEY key = NULL;
@@ -26,7 +28,7 @@ bool ReadDword(const char* name, DWORD& value, REGSAM view = View32)
 void WriteDword(const char* name, DWORD value)
 {
     HKEY key = NULL;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ProgramSettingsKey, 0, NULL, 0, KEY_ALL_ACCESS | View32, NULL,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ProgramSettingsKey, 0, NULL, 0, KEY_ALL_ACCESS | ProgramView, NULL,
                               &key, NULL),
               ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
@@ -35,10 +37,14 @@ void WriteDword(const char* name, DWORD value)
 
 void DeleteSettings()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Velmora");
+    HKEY software = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | ProgramView, &software) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeA(software, "Velmora");
+    RegCloseKey(software);
 }
 
-// The three switches as the 32-bit view stores them.
+// The three switches as the program's view stores them.
 void ExpectStoredSwitches(DWORD firstRun, DWORD softwareUpdate, DWORD autoRegBackup)
 {
     const struct {
@@ -68,9 +74,9 @@ bool KeyExists(const char* path, REGSAM view)
 
 }  // namespace
 
-TEST(ProgramSettings, FirstStartWritesTheDefaultsInThe32BitView)
+TEST(ProgramSettings, FirstStartWritesTheDefaultsInTheProgramsView)
 {
-    ASSERT_FALSE(KeyExists(ProgramSettingsParentKey, View32)) << "the prefix is not fresh";
+    ASSERT_FALSE(KeyExists(ProgramSettingsParentKey, ProgramView)) << "the prefix is not fresh";
     SettingsRecord settings;
     LoadProgramSettings(settings);
     EXPECT_EQ(settings.FirstRun, 1);
@@ -81,13 +87,15 @@ TEST(ProgramSettings, FirstStartWritesTheDefaultsInThe32BitView)
 
     char path[MAX_PATH] = {};
     DWORD size = sizeof path, type = 0;
-    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Velmora", SettingAppPath,
-                           RRF_RT_ANY, &type, path, &size),
+    HKEY parent = NULL;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProgramSettingsParentKey, 0, KEY_READ | ProgramView, &parent),
               ERROR_SUCCESS);
+    EXPECT_EQ(RegGetValueA(parent, NULL, SettingAppPath, RRF_RT_ANY, &type, path, &size), ERROR_SUCCESS);
+    RegCloseKey(parent);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_STREQ(path, GetProgramPath());
-    // Nothing in the 64-bit view.
-    EXPECT_FALSE(KeyExists(ProgramSettingsParentKey, View64));
+    // Nothing in the other view.
+    EXPECT_FALSE(KeyExists(ProgramSettingsParentKey, OtherView));
 
     // The second start is no first run.
     SettingsRecord again;
@@ -141,5 +149,5 @@ TEST(ProgramSettings, SaveWritesTheSwitches)
     LoadProgramSettings(loaded);
     EXPECT_EQ(loaded.SoftwareUpdate, 0);
     EXPECT_EQ(loaded.AutoRegBackup, 1);
-    EXPECT_FALSE(KeyExists(ProgramSettingsKey, View64));
+    EXPECT_FALSE(KeyExists(ProgramSettingsKey, OtherView));
 }

@@ -7,6 +7,7 @@
 
 #include "Frame/EngineBinding.h"
 #include "ProcessDriver.h"
+#include "Support/ProgramBitness.h"
 
 namespace {
 
@@ -18,14 +19,18 @@ std::string Quoted(const std::string& path)
     return "\"" + path + "\"";
 }
 
+// "AppPath1" where the program, built like this test, stores it (it names no registry view).
 std::string ReadAppPath()
 {
     char path[MAX_PATH] = {};
     DWORD size = sizeof path;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Velmora", "AppPath1", RRF_RT_REG_SZ, NULL,
-                     path, &size) != ERROR_SUCCESS)
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Velmora", 0, KEY_READ | kProgramRegistryView, &key) !=
+        ERROR_SUCCESS)
         return "<missing>";
-    return path;
+    LONG result = RegGetValueA(key, NULL, "AppPath1", RRF_RT_REG_SZ, NULL, path, &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? path : "<missing>";
 }
 
 HWND WaitForMainWindow(const ChildProcess& program, DWORD timeoutMs = StartTimeout)

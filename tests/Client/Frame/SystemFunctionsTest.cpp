@@ -5,6 +5,7 @@
 
 #include "Frame/SystemFunctions.h"
 #include "ProcessDriver.h"
+#include "Support/ProgramBitness.h"
 
 namespace {
 
@@ -39,10 +40,12 @@ TEST(SystemFunctions, WindowsVersionCodes)
         {"win8", Windows8},     {"win81", Windows81},        {"win10", Windows10},
         {"nt40", WindowsUnknown}, {"win98", WindowsUnknown},
     };
+    // The probe is built like this test: a 32-bit probe runs under WoW64 on the 64-bit prefix
+    // (its exit code is 100 more), a 64-bit one natively.
+    const int wow64 = kThirtyTwoBitProgram ? 100 : 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wineVersion);
-        // Every row runs as a 32-bit process on the 64-bit prefix.
-        EXPECT_EQ(ProbeVersion(c.wineVersion), c.code + 100);
+        EXPECT_EQ(ProbeVersion(c.wineVersion), c.code + wow64);
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaultsKey);
 }
@@ -53,7 +56,7 @@ TEST(SystemFunctions, TestedVersionsAndWow64)
         bool tested = code == 3 || code == 4 || code == 5 || code == 6 || code == 7 || code == 8 || code == 10;
         EXPECT_EQ(IsTestedWindowsVersion(code), tested) << code;
     }
-    // The prefix is a 64-bit one.
-    EXPECT_TRUE(IsWow64());
+    // The prefix is a 64-bit one: only a 32-bit program runs under WoW64 there.
+    EXPECT_EQ(IsWow64() != FALSE, kThirtyTwoBitProgram);
     EXPECT_TRUE(IsTestedWindowsVersion(GetWindowsVersion()));
 }

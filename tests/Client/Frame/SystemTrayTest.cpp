@@ -10,6 +10,7 @@
 #include "Frame/SystemTray.h"
 #include "Framework/CWinApp.h"
 #include "ProcessDriver.h"
+#include "Support/ProgramBitness.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ TEST(SystemTray, IconLifetimeTooltipAndOwnWindowRouting)
         std::string tooltip(200, 't');
         ASSERT_TRUE(tray.Create(NULL, TrayCallback, tooltip.c_str(), LoadIconA(NULL, IDI_APPLICATION), 5));
         EXPECT_EQ(strlen(tray.GetIconData().szTip), 127u);
-        EXPECT_EQ(tray.GetIconData().cbSize, 508u);
+        // The whole record: 508 bytes in the 32-bit layout, 528 with 64-bit handles and padding.
+        EXPECT_EQ(tray.GetIconData().cbSize, kThirtyTwoBitProgram ? 508u : 528u);
         // With no parent the icon belongs to the tray's own invisible window.
         ASSERT_NE(tray.m_hWnd, static_cast<HWND>(NULL));
         EXPECT_EQ(tray.GetIconData().hWnd, tray.m_hWnd);

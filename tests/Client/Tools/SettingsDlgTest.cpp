@@ -14,6 +14,7 @@
 #include "Client/Resources/ToolDialogResources.h"
 #include "Client/Scan/TweakTestSupport.h"
 #include "Frame/FrameResources.h"
+#include "Support/ProgramBitness.h"
 #include "Support/ScreenshotPause.h"
 #include "ToolDialogDriver.h"
 
@@ -213,7 +214,7 @@ TEST(SettingsDialog, SwitchesAreWrittenOnlyAtX)
     ProgramCopy copy;
     ASSERT_TRUE(copy.Start());
     auto stored = [](const char* name) {
-        return ReadStored(HKEY_LOCAL_MACHINE, ProgramSettingsKey, name, KEY_WOW64_32KEY);
+        return ReadStored(HKEY_LOCAL_MACHINE, ProgramSettingsKey, name, kProgramRegistryView);
     };
     // The start wrote the defaults of the missing values.
     const StoredValue firstRun = stored(SettingFirstRun);
