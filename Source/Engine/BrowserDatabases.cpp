@@ -7,8 +7,8 @@
 
 #include <sqlite3.h>
 
-#include "Engine/ListDeletions.h"
 #include "Framework/CString.h"
+#include "Framework/FinalPath.h"
 #include "Framework/TextCodePage.h"
 
 namespace {

@@ -16,10 +16,10 @@
 
 #include "Engine/BrowserDatabases.h"
 #include "Engine/JunkSteps.h"
-#include "Engine/ListDeletions.h"
 #include "Engine/SSEngineProcess.h"
 #include "Framework/ComPtr.h"
 #include "Framework/FileFind.h"
+#include "Framework/FinalPath.h"
 #include "Framework/Handle.h"
 #include "Framework/RegistryKeyHandle.h"
 

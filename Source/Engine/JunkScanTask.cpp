@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "Engine/JunkSteps.h"
-#include "Engine/ListDeletions.h"
 #include "Engine/SSEngineProcess.h"
 #include "Framework/ComPtr.h"
 #include "Framework/FileFind.h"
+#include "Framework/FinalPath.h"
 #include "Framework/RegistryKeyHandle.h"
 
 namespace {

@@ -7,8 +7,7 @@
 #include "Engine/RegistryManager.h"
 #include "Engine/RegistryPathToolkit.h"
 #include "Engine/SSEngineProcess.h"
-#include "Framework/Handle.h"
-#include "Framework/ProcAddress.h"
+#include "Framework/FinalPath.h"
 
 namespace {
 
@@ -16,72 +15,6 @@ bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-
-// Whether an existing folder between the root and the path's last component is a reparse point
-// (a junction or a symbolic link).
-bool PassesThroughReparsePoint(const CString& path)
-{
-    // The root is no link: the walk starts after "x:" or after "\\server\share".
-    const int first = path.GetAt(0) == '\\' ? path.Find('\\', path.Find('\\', 2) + 1) : 2;
-    for (int at = path.Find('\\', first + 1); at > 0; at = path.Find('\\', at + 1)) {
-        const DWORD attributes = GetFileAttributesA(path.Left(at));
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return true;
-    }
-    return false;
-}
-
-typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPSTR, DWORD, DWORD);
-
-FinalPathFunction FinalPathQuery()
-{
-    static const FinalPathFunction query =
-        GetProcAddressAs<FinalPathFunction>(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
-    return query;
-}
-
-}  // namespace
-
-// Systems without the final-path query mark every link they have; there the answer is yes.
-bool HandleLeadsTo(HANDLE handle, const CString& longPath)
-{
-    const FinalPathFunction finalPath = FinalPathQuery();
-    if (!finalPath)
-        return true;
-    char reachedText[MAX_PATH * 4] = {};
-    const DWORD length = finalPath(handle, reachedText, sizeof reachedText, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof reachedText)
-        return false;
-    const char* reached = reachedText;
-    CString unc;
-    if (_strnicmp(reached, "\\\\?\\UNC\\", 8) == 0) {
-        unc = "\\";
-        unc += reached + 7;
-        reached = unc.GetString();
-    } else if (strncmp(reached, "\\\\?\\", 4) == 0) {
-        reached += 4;
-    }
-    return lstrcmpiA(reached, longPath) == 0;
-}
-
-bool LeadsToItself(const CString& path)
-{
-    if (!FinalPathQuery())
-        return true;
-    CHandle handle(CreateFileA(path, FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr));
-    if (!handle.IsValid())
-        return false;
-    // The final path has long names; the list may name the same place by short ones.
-    char longText[MAX_PATH * 4] = {};
-    const DWORD longLength = GetLongPathNameA(path, longText, sizeof longText);
-    return HandleLeadsTo(handle.Get(),
-                         longLength > 0 && longLength < sizeof longText ? CString(longText) : path);
-}
-
-namespace {
 
 // The list text expanded, with trailing "\" removed, and where it leads.
 ListPathTarget ReachListText(CSSEngineProcess& process, const CString& text, CString& path)
@@ -150,7 +83,7 @@ ListPathTarget ReachListPath(const CString& path)
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ListPathMissing : ListPathRefused;
     }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || PassesThroughReparsePoint(path) || !LeadsToItself(path))
+    if (!IsOwnPath(path))
         return ListPathRefused;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ListPathFolder : ListPathFile;
 }

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "Framework/Collections.h"
+#include "Framework/FinalPath.h"
 
 class CSSEngineProcess;
 
@@ -39,12 +40,5 @@ enum ListPathTarget {
 };
 // What the (expanded) path names, as far as a list deletion may touch it.
 ListPathTarget ReachListPath(const CString& path);
-
-// Whether the system, opening the path, ends up at the path itself. A link the system does not
-// mark as a reparse point (Wine shows a host link to a file as a plain file) ends elsewhere.
-bool LeadsToItself(const CString& path);
-// The same test for a file or folder already open (with any access), named by its long path:
-// checking and deleting through one handle leaves no moment in which the path could change.
-bool HandleLeadsTo(HANDLE handle, const CString& longPath);
 
 #endif

@@ -11,6 +11,7 @@
 #include "Client/Skin/MsgBoxDlg.h"
 #include "Client/Tools/ToolDialogLook.h"
 #include "Framework/FileFind.h"
+#include "Framework/FinalPath.h"
 #include "Framework/ModulePath.h"
 
 namespace {
@@ -367,11 +368,15 @@ void CRestoreCenterDlg::OnRemove()
         const CString& path = m_backups[size_t(i)].path;
         if (!PathFileExistsA(path))
             continue;
-        if (DeleteFileA(path))
+        if (DeleteOwnFile(path))
+            continue;
+        // A link (or a path through one) is never deleted, now or at the restart: under Wine
+        // that deletes the file it points to.
+        if (GetLastError() == ErrorPathIsNotItsOwn)
             continue;
         // A read-only backup goes once its attribute is cleared; one held open goes at the
         // next restart.
-        if (SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) && DeleteFileA(path))
+        if (SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) && DeleteOwnFile(path))
             continue;
         MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     }

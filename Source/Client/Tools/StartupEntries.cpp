@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "Framework/FileFind.h"
+#include "Framework/FinalPath.h"
 #include "Framework/ProcAddress.h"
 #include "Framework/RegistryKeyHandle.h"
 #include "Framework/RegistryValueEnumerator.h"
@@ -110,14 +111,16 @@ bool FileExists(const CString& path)
     return FindFileEntry(path, entry) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// DeleteFileA, once more after clearing the attributes when access was denied (read-only).
+// Deletes the file, once more after clearing the attributes when access was denied (read-only).
+// A path that is not the file's own (a link: under Wine deleting a host link deletes the file it
+// points to) is left alone, and so are the attributes of whatever it leads to.
 void DeleteFileWithRetry(const CString& path)
 {
-    if (DeleteFileA(path))
+    if (DeleteOwnFile(path))
         return;
     if (GetLastError() == ERROR_ACCESS_DENIED) {
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path);
+        DeleteOwnFile(path);
     }
 }
 
