@@ -31,7 +31,6 @@ CClientApp::CClientApp()
     : m_gdiplusToken(0),
       m_pProcess(NULL),
       m_pScanItemsInfo(NULL),
-      m_srvicOptimDlg(IDD_PAGE_SYSTEM_BOOSTER),
       m_handCursor(NULL)
 {
 }
@@ -105,6 +104,8 @@ BOOL CClientApp::InitInstance()
     m_regDefragDlg.SetOperationTest([this] { return IsOperationRunning(); });
     m_regDefragDlg.SetItemsClearedFunction([this] { m_scanningDlg.OnFoundItemsCleared(); });
     m_regDefragDlg.SetDefragStartFlag(&m_commandLine.m_defrag);
+    m_srvicOptimDlg.SetProcess(m_pProcess);
+    m_srvicOptimDlg.SetBusyTest([this] { return IsOperationRunning() != FALSE; });
     m_scanningDlg.SetCustomizeScanFunction([] {
         CCustomizeScanDlg dialog(NULL);
         DoModalWithOverlay(&dialog);

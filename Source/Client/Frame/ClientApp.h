@@ -14,6 +14,7 @@
 #include "Client/Scan/ScanningDlg.h"
 #include "Client/Scan/SysOptimDetailDlg.h"
 #include "Client/Tools/RegDefragDlg.h"
+#include "Client/Tools/SrvicOptimDlg.h"
 #include "Client/Tools/StartupManagerDlg.h"
 #include "Engine/Interfaces/EngineInterfaces.h"
 #include "Frame/CommandLineInfoEx.h"
@@ -68,7 +69,7 @@ public:
     CJunkScanDetailDlg m_junkScanDetailDlg; // 3 junk results
     CInetOptimDetailDlg m_inetOptimDetailDlg; // 4 internet results
     CSysOptimDetailDlg m_sysOptimDetailDlg;   // 5 system results
-    CEmptyPageDlg m_srvicOptimDlg;        // 6 System Booster
+    CSrvicOptimDlg m_srvicOptimDlg;       // 6 System Booster
     CRegDefragDlg m_regDefragDlg;         // 7 Registry Defrag
     CStartupManagerDlg m_startupManagerDlg; // 8 Startup Manager
     SettingsRecord m_settings;
