@@ -172,14 +172,8 @@ protected:
     void SetUp() override
     {
         CreateDirectoryA(StoreFolder.c_str(), NULL);
-        // Running again, and no records: the next ON starts afresh.
+        // No records: the next ON starts afresh.
     DeleteFileA(StorePath.c_str());
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE dps = OpenServiceA(manager, "DPS", SERVICE_ALL_ACCESS);
-    ASSERT_TRUE(dps && StartServiceA(dps, 0, NULL));
-    CloseServiceHandle(dps);
-    CloseServiceHandle(manager);
-    ASSERT_TRUE(WaitForState("DPS", SERVICE_RUNNING));
     }
     void CreateRoundTripServices()
     {
@@ -382,6 +376,8 @@ public:
     bool failSecondEnumeration = false;
     // OpenService with any of these rights is denied.
     std::vector<DWORD> deniedAccess;
+    // The rights asked for this service, in order.
+    const char* watched = "DPS";
     std::vector<DWORD> askedAccess;
 
     SC_HANDLE OpenManager(DWORD access) override
@@ -407,7 +403,7 @@ public:
     }
     SC_HANDLE OpenNamedService(SC_HANDLE manager, const char* name, DWORD access) override
     {
-        if (lstrcmpiA(name, "DPS") == 0)
+        if (lstrcmpiA(name, watched) == 0)
             askedAccess.push_back(access);
         if (std::find(deniedAccess.begin(), deniedAccess.end(), access) != deniedAccess.end()) {
             SetLastError(ERROR_ACCESS_DENIED);
@@ -479,18 +475,20 @@ TEST_F(BoosterPageTest, ADeniedServiceIsOpenedWithEverFewerRights)
     }
     DeleteFileA(StorePath.c_str());
     {
-        // Nothing is granted: recorded without state and start type, and left as it is.
+        // Nothing is granted: ALG is recorded without state and start type, and left as it is.
+        ASSERT_TRUE(CreateTestService("ALG", "Dummy ALG", SERVICE_AUTO_START, true));
         FailingServiceCalls calls;
+        calls.watched = "ALG";
         calls.deniedAccess = order;
         BoosterHost host(&calls);
         host.Press(IDC_BOOSTER_ON);
         EXPECT_EQ(calls.askedAccess, order);
         const std::vector<StoredService> stored = ReadStore(StorePath);
         ASSERT_EQ(stored.size(), 42u);
-        EXPECT_EQ(stored[0].status, 0);
-        EXPECT_EQ(stored[0].startupType, 0);
-        EXPECT_EQ(stored[0].displayName, "Dummy DPS");
-        ExpectService("DPS", SERVICE_RUNNING, SERVICE_AUTO_START);
+        EXPECT_EQ(stored[2].status, 0);
+        EXPECT_EQ(stored[2].startupType, 0);
+        EXPECT_EQ(stored[2].displayName, "Dummy ALG");
+        ExpectService("ALG", SERVICE_RUNNING, SERVICE_AUTO_START);
     }
 }
 
