@@ -208,6 +208,7 @@ BOOL CJunkScanDetailDlg::OnInitDialog()
     m_Heading.SetFont(&m_HeadingFont);
     m_TotalLabel.SetFont(&m_TotalFont);
     m_SummaryText.SetFont(&m_SummaryFont);
+    FitHeadingToText(m_Heading, {&m_TotalLabel, &m_SummaryText});
     SetUpTree();
     return TRUE;
 }

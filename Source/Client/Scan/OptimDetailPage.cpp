@@ -35,20 +35,6 @@ CRect ControlRectIn(CWnd* parent, CWnd& control)
     return rc;
 }
 
-// The width of a static's text in its font.
-int TextWidth(CStatic& control)
-{
-    CString text;
-    control.GetWindowText(text);
-    HDC dc = ::GetDC(control.m_hWnd);
-    HGDIOBJ old = ::SelectObject(dc, HGDIOBJ(control.SendMessage(WM_GETFONT)));
-    SIZE size = {};
-    ::GetTextExtentPoint32A(dc, text, text.GetLength(), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control.m_hWnd, dc);
-    return size.cx;
-}
-
 Style PictureFace(const CRect& rc, int pictureId)
 {
     Style face;

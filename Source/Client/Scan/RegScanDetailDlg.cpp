@@ -93,6 +93,7 @@ BOOL CRegScanDetailDlg::OnInitDialog()
     m_Heading.SetFont(&m_HeadingFont);
     m_TotalLabel.SetFont(&m_TotalFont);
     m_ResultText.SetFont(&m_ResultFont);
+    FitHeadingToText(m_Heading, {&m_TotalLabel, &m_ResultText});
     m_Brush.CreateSolidBrush(RGB(255, 255, 255));
     CreateTree();
     return TRUE;

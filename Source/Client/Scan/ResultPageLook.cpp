@@ -65,3 +65,40 @@ void CreateResultFonts(CFont& heading, CFont& total, CFont& result)
     total.CreateFont(18, FW_NORMAL, "Arial");
     result.CreateFont(18, FW_NORMAL, "Arial");
 }
+
+int TextWidth(CStatic& control)
+{
+    CString text;
+    control.GetWindowText(text);
+    HDC dc = ::GetDC(control.m_hWnd);
+    HGDIOBJ old = ::SelectObject(dc, HGDIOBJ(control.SendMessage(WM_GETFONT)));
+    SIZE size = {};
+    ::GetTextExtentPoint32A(dc, text, text.GetLength(), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control.m_hWnd, dc);
+    return size.cx;
+}
+
+void FitHeadingToText(CStatic& heading, std::initializer_list<CWnd*> followers)
+{
+    CWnd* parent = heading.GetParent();
+    if (!heading.m_hWnd || !parent)
+        return;
+    CRect rc;
+    heading.GetWindowRect(&rc);
+    parent->ScreenToClient(&rc);
+    // The room a widened heading keeps before the text that follows it.
+    const int gap = 8;
+    const int overflow = TextWidth(heading) - rc.Width();
+    if (overflow <= 0)
+        return;
+    heading.MoveWindow(rc.left, rc.top, rc.Width() + overflow, rc.Height(), FALSE);
+    for (CWnd* follower : followers) {
+        if (!follower || !follower->m_hWnd)
+            continue;
+        CRect f;
+        follower->GetWindowRect(&f);
+        parent->ScreenToClient(&f);
+        follower->MoveWindow(f.left + overflow + gap, f.top, f.Width(), f.Height(), FALSE);
+    }
+}

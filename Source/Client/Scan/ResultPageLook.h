@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "Client/Scan/ScanResultsOwner.h"
 #include "Client/Skin/Style.h"
 #include "Client/Skin/StyleButton.h"
 #include "Framework/CDC.h"
 #include "Framework/CGdiObject.h"
 #include "Framework/CRect.h"
+#include "Framework/CStatic.h"
 #include "Framework/CWnd.h"
 
 // Text colours of the statics (COLORREF).
@@ -33,3 +36,11 @@ void SetResultButtonFace(StyleButton& button, int pictureId, const char* caption
 
 // The fonts: the heading Arial 20 bold, the other statics Arial 18.
 void CreateResultFonts(CFont& heading, CFont& total, CFont& result);
+
+// The width of a static's text in its font.
+int TextWidth(CStatic& control);
+
+// A heading whose text is wider than its static (the heading font is larger than the template's)
+// is widened to its text, and the statics that follow it on its line move right by as much and a small gap, so
+// the heading is never wrapped or cut.
+void FitHeadingToText(CStatic& heading, std::initializer_list<CWnd*> followers);

@@ -131,6 +131,7 @@ TEST_F(JunkScanResultsTest, DefaultScanFillsTheGroupsInEngineOrderAndItsTicksAre
                           "<font size=\"+1\">Mozilla Firefox ", "<font size=\"+1\">Internet Explorer ",
                           "<font size=\"+1\">Microsoft Edge "}));
     EXPECT_EQ(items, 23);
+    EXPECT_TRUE(HeadingFitsItsLine(m_page.m_hWnd, IDC_JUNKRESULTS_HEADING, IDC_JUNKRESULTS_SUMMARY));
     PauseForScreenshot("junk-results");
     // Ticked exactly when scanned; the Saved Form Info categories are not reported.
     for (DWORD bit = 1; bit < 0x4000000; bit <<= 1) {

@@ -105,6 +105,7 @@ TEST_F(RegistryResultsTest, RefillShowsEachCategoryWithFindingsOnceInRowOrderAll
     EXPECT_EQ(ResultText(), "4 registry item(s) were found");
     EXPECT_EQ(m_page.GetTotalItems(), 4);
     EXPECT_TRUE(m_scanPage.calls.empty());
+    EXPECT_TRUE(HeadingFitsItsLine(m_page.m_hWnd, IDC_REGRESULTS_HEADING, IDC_REGRESULTS_TEXT));
     PauseForScreenshot("registry-results");
 
     // A refill replaces the content; a store without findings leaves an empty tree.

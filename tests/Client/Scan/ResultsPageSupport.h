@@ -13,6 +13,25 @@
 #include "Client/Skin/StyleDialog.h"
 #include "Framework/CWnd.h"
 
+// Whether a page's heading shows its whole text on one line, and the text that follows it on the
+// line (control nextId) starts after it.
+inline bool HeadingFitsItsLine(HWND page, int headingId, int nextId)
+{
+    HWND heading = GetDlgItem(page, headingId), next = GetDlgItem(page, nextId);
+    char text[128] = {};
+    GetWindowTextA(heading, text, int(sizeof text));
+    HDC dc = GetDC(heading);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(heading, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(heading, dc);
+    RECT h, n;
+    GetWindowRect(heading, &h);
+    GetWindowRect(next, &n);
+    return h.right - h.left >= size.cx && n.left >= h.left + size.cx;
+}
+
 // The scan page's side, recorded.
 class RecordingScanPage : public CScanResultsOwner {
 public:
