@@ -177,6 +177,17 @@ public:
             texts.push_back(Text(item));
         return texts;
     }
+    // The item's label rectangle in the tree's client coordinates (empty when not shown).
+    RECT LabelRect(HTREEITEM item) const
+    {
+        RECT rect = {};
+        if (!m_remote)
+            return rect;
+        WriteProcessMemory(m_process, m_remote, &item, sizeof item, NULL);
+        if (SendMessageA(m_tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(m_remote)))
+            ReadProcessMemory(m_process, m_remote, &rect, sizeof rect, NULL);
+        return rect;
+    }
     int CheckState(HTREEITEM item) const
     {
         return int(SendMessageA(m_tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12);
@@ -281,6 +292,88 @@ TEST_F(ScanProgramTest, FixRepairsTheTickedKeysWithABackupWhenAskedAndKeepsTheUn
         ASSERT_TRUE(program.Quit());
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, keys[2].substr(strlen("HKEY_LOCAL_MACHINE\\")).c_str());
     }
+}
+
+// The copy's popup menu while it is shown (NULL: none).
+HWND FindPopupMenu(DWORD processId)
+{
+    for (HWND window : TopLevelWindows(processId))
+        if (IsWindowVisible(window) && WindowClass(window) == "#32768")
+            return window;
+    return NULL;
+}
+
+// "&Ignore" as the user gives it: a right click on the found item's label opens the tree's menu,
+// and its one command is picked with the keyboard. The menu's loop runs in the program.
+bool IgnoreFromTheMenu(const RemoteTree& tree, HWND treeWindow, HTREEITEM item, DWORD processId)
+{
+    const RECT label = tree.LabelRect(item);
+    if (label.right <= label.left)
+        return false;
+    POINT point = {label.left + 5, (label.top + label.bottom) / 2};
+    POINT screen = point;
+    ClientToScreen(treeWindow, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageA(treeWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageA(treeWindow, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    HWND menu = NULL;
+    if (!WaitUntil([&] { return (menu = FindPopupMenu(processId)) != NULL; }, ScanTimeout))
+        return false;
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return WaitUntil([&] { return FindPopupMenu(processId) == NULL; }, ScanTimeout);
+}
+
+// Three planted App Paths entries on the registry results page; "&Ignore" on one writes its one
+// record to LI.irg beside the program. After a restart the scan finds the other two only, and
+// the fix leaves the ignored key where it is.
+TEST_F(ScanProgramTest, IgnoreFromTheMenuWritesOneRecordAndTheNextStartLeavesTheKeyOutOfScanAndFix)
+{
+    StoreChoices(0);
+    const std::vector<std::string> keys = PlantKeys(3, "I");
+    const std::string ignoreList = program.Folder() + "LI.irg";
+    ASSERT_TRUE(StartProgram());
+    Scan("Scan found some registry settings. Fix it with One-Click");
+    EXPECT_EQ(Count(0), "3");
+
+    // The registry row's Details button opens the results page.
+    Press(Page(), IDC_ROW_DETAILS_FIRST);
+    HWND resultsPage = GetDlgItem(program.Main(), IDD_PAGE_REGISTRY_RESULTS);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(resultsPage) != FALSE; }, ScanTimeout));
+    HWND treeWindow = RegistryTree();
+    RemoteTree tree(treeWindow);
+    const HTREEITEM root = tree.Next(NULL, TVGN_ROOT);
+    ASSERT_NE(root, static_cast<HTREEITEM>(NULL));
+    EXPECT_EQ(tree.Text(root), "Application Paths        [3 Item(s)]");
+    EXPECT_EQ(tree.Next(root, TVGN_NEXT), static_cast<HTREEITEM>(NULL));
+    EXPECT_EQ(tree.CheckState(root), 2);
+    std::vector<HTREEITEM> items = tree.FoundItems();
+    ASSERT_EQ(tree.FoundTexts(), keys);
+    for (HTREEITEM item : items)
+        EXPECT_EQ(tree.CheckState(item), 2);
+    EXPECT_EQ(WindowText(GetDlgItem(resultsPage, IDC_REGRESULTS_TEXT)), "3 registry item(s) were found");
+
+    ASSERT_TRUE(IgnoreFromTheMenu(tree, treeWindow, items[1], program.ProcessId()));
+    ASSERT_TRUE(WaitUntil([&] { return tree.Text(root) == "Application Paths        [2 Item(s)]"; }, ScanTimeout))
+        << tree.Text(root);
+    EXPECT_EQ(ReadFileBytes(ignoreList), keys[1] + "^Application Paths^16384;\r\n");
+    EXPECT_EQ(tree.FoundTexts(), (std::vector<std::string>{keys[0], keys[2]}));
+    EXPECT_EQ(Count(0), "2");
+    EXPECT_EQ(WindowText(GetDlgItem(resultsPage, IDC_REGRESULTS_TEXT)), "2 registry item(s) were found");
+    ASSERT_TRUE(program.Quit());
+
+    // The next start reads the list: the ignored key is neither found nor repaired.
+    ASSERT_TRUE(StartProgram());
+    Scan("Scan found some registry settings. Fix it with One-Click");
+    EXPECT_EQ(Count(0), "2");
+    EXPECT_EQ(RemoteTree(RegistryTree()).FoundTexts(), (std::vector<std::string>{keys[0], keys[2]}));
+    PressPosted(Page(), IDC_SCAN_FIX);
+    ASSERT_TRUE(WaitForHeadline("All found items resolved!")) << Headline();
+    EXPECT_FALSE(KeyThere(keys[0]));
+    EXPECT_TRUE(KeyThere(keys[1]));
+    EXPECT_FALSE(KeyThere(keys[2]));
+    EXPECT_EQ(ReadFileBytes(ignoreList), keys[1] + "^Application Paths^16384;\r\n");
+    ASSERT_TRUE(program.Quit());
 }
 
 // Stand-ins for browsers: the tests' waiting program under a browser's file name.
