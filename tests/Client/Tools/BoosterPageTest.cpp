@@ -138,6 +138,16 @@ public:
         PumpFor(300);
     }
     bool Shown(int id) { return (::GetWindowLongA(::GetDlgItem(page.m_hWnd, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    // In the middle of the screen, where the busy dialog comes up, as over the main window.
+    void CenterOnScreen()
+    {
+        CRect rc;
+        m_host.GetWindowRect(&rc);
+        const int x = (GetSystemMetrics(SM_CXSCREEN) - rc.Width()) / 2;
+        const int y = (GetSystemMetrics(SM_CYSCREEN) - rc.Height()) / 2;
+        m_host.SetWindowPos(static_cast<CWnd*>(NULL), x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        PumpFor(50);
+    }
     // ON and OFF share their place: exactly one of them shows.
     bool ShowsOn() { return Shown(IDC_BOOSTER_ON) && !Shown(IDC_BOOSTER_OFF); }
     bool ShowsOff() { return Shown(IDC_BOOSTER_OFF) && !Shown(IDC_BOOSTER_ON); }
@@ -511,10 +521,29 @@ RECT ControlRectIn(HWND page, int id)
     return rc;
 }
 
+// The real manager's calls; the first stop of a run waits there for a shot of the busy dialog
+// (its loop keeps running: the dialog animates meanwhile).
+class BusyShotServiceCalls : public CBoosterServiceCalls {
+public:
+    BOOL Control(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override
+    {
+        if (!m_shot) {
+            m_shot = true;
+            PauseForScreenshot("booster-busy");
+        }
+        return CBoosterServiceCalls::Control(service, control, status);
+    }
+
+private:
+    bool m_shot = false;
+};
+
 TEST_F(BoosterPageTest, LooksAsDesigned)
 {
     ASSERT_TRUE(CreateTestService("DPS", "Dummy DPS", SERVICE_AUTO_START, true));
-    BoosterHost host;
+    BusyShotServiceCalls calls;
+    BoosterHost host(&calls);
+    host.CenterOnScreen();
     HWND page = host.page.m_hWnd;
     RedrawWindow(page, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpFor(200);
