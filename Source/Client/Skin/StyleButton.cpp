@@ -44,6 +44,7 @@ BEGIN_MESSAGE_MAP(StyleButton, CButton)
     ON_WM_MOUSEMOVE()
     ON_MESSAGE(WM_MOUSELEAVE, &StyleButton::OnMouseLeaveMessage)
     ON_MESSAGE(WM_MOUSEHOVER, &StyleButton::OnMouseHoverMessage)
+    ON_CONTROL_REFLECT_EX(BN_CLICKED, &StyleButton::OnClickedReflect)
 END_MESSAGE_MAP()
 
 void StyleButton::PreSubclassWindow()
@@ -139,8 +140,6 @@ void StyleButton::DrawItem(LPDRAWITEMSTRUCT dis)
     if (!dis)
         return;
     bool selected = (dis->itemState & ODS_SELECTED) != 0;
-    if (m_toggleMode && selected)
-        m_checked = !m_checked;
     // A button that was never given checked faces (the main window's navigation buttons, held
     // pressed by SetState(2)) shows its plain ones: its empty checked faces would paint nothing.
     const bool checkedLook = m_checked && m_hasCheckedStyles;
@@ -157,6 +156,20 @@ void StyleButton::DrawItem(LPDRAWITEMSTRUCT dis)
     GetClientRect(&rc);
     m_baseStyle.Paint(dc, rc.left, rc.top, rc.right, rc.bottom);
     state->Paint(dc, rc.left, rc.top, rc.right, rc.bottom);
+}
+
+// A toggle button flips on the click itself, not on a pressed draw: a pressed button is drawn
+// again whenever something invalidates it (the hover starting under the pointer, a window moving
+// over it), and each such draw would flip it once more, so a click could come to nothing.
+// FALSE: the parent's handler of the click runs next and sees the new state.
+BOOL StyleButton::OnClickedReflect()
+{
+    if (m_toggleMode) {
+        m_checked = !m_checked;
+        if (m_hWnd)
+            Invalidate();
+    }
+    return FALSE;
 }
 
 void StyleButton::OnMouseMove(UINT, CPoint)

@@ -3,7 +3,9 @@
 // Usage: bind it (DDX_Control) to a push button of the template; PreSubclassWindow makes it
 // owner-drawn. Then give it a face: SetFaceStyle(face) derives the pressed look (the face moved
 // one pixel right and down) and the hover look (the face brightened); SetHoverStyle /
-// SetPressedStyle replace those. For a toggle button add SetCheckedStyles and SetToggleMode.
+// SetPressedStyle replace those. For a toggle button add SetCheckedStyles and SetToggleMode: each
+// click (mouse, keyboard or BM_CLICK) flips its checked state once, before the parent's handler
+// of the click runs, however often the button is drawn pressed meanwhile.
 // Each paint draws the base Style (a transparent layer over the client area whose cache keeps
 // the background) and then the Style of the current state. Hover is tracked with
 // TrackMouseEvent; SetTooltipText shows a tooltip. Call ResetStyles (or
@@ -47,6 +49,7 @@ protected:
     void OnMouseMove(UINT nFlags, CPoint point);
     LRESULT OnMouseLeaveMessage(WPARAM, LPARAM);
     LRESULT OnMouseHoverMessage(WPARAM, LPARAM);
+    BOOL OnClickedReflect();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Client/Skin/SkinTestSupport.h"
 #include "Framework/WindowTestSupport.h"
 #include "Skin/StyleButton.h"
@@ -26,10 +28,17 @@ class HostWnd : public CWnd
 public:
     int clicks = 0;
     int doubleClicks = 0;
+    StyleButton* watched = nullptr;     // its checked state is recorded at each click
+    std::vector<bool> checkedAtClick;
     HostWnd() { CreateEx(0, NULL, "host", WS_POPUP | WS_VISIBLE, 50, 50, 400, 200, NULL, NULL); }
 
 protected:
-    void OnClicked() { ++clicks; }
+    void OnClicked()
+    {
+        ++clicks;
+        if (watched)
+            checkedAtClick.push_back(watched->GetChecked());
+    }
     void OnDoubleClicked() { ++doubleClicks; }
     DECLARE_MESSAGE_MAP()
 };
@@ -183,16 +192,50 @@ TEST(StyleButtonLook, StateStylesHoverAndToggle)
         EXPECT_EQ(DrawButton(host, b, c.itemState, canvas), c.expected) << c.name;
     }
 
-    // Toggle mode: a selected draw flips the checked state, a second one flips it back.
+    // Toggle mode: pressed draws change nothing, however many; each click flips the state once,
+    // and the parent's handler of the click already sees the new state.
     b.SendMessage(WM_MOUSELEAVE, 0, 0);
     b.SetState(0);
     b.SetToggleMode(true);
-    DrawButton(host, b, ODS_SELECTED, canvas);
+    host.watched = &b;
+    for (int draw = 0; draw < 3; ++draw) {
+        DrawButton(host, b, ODS_SELECTED, canvas);
+        EXPECT_FALSE(b.GetChecked()) << "pressed draw " << draw;
+    }
+    b.SendMessage(BM_CLICK);
     EXPECT_TRUE(b.GetChecked());
     DrawButton(host, b, ODS_SELECTED, canvas);
-    EXPECT_FALSE(b.GetChecked());
     DrawButton(host, b, 0, canvas);
+    EXPECT_TRUE(b.GetChecked());
+    b.SendMessage(BM_CLICK);
     EXPECT_FALSE(b.GetChecked());
+    EXPECT_EQ(host.checkedAtClick, (std::vector<bool>{true, false}));
+    host.watched = nullptr;
+}
+
+// A mouse click on a toggle button takes exactly once even when the button is repainted while
+// held down (the hover starting under the pointer invalidates it).
+TEST(StyleButtonInput, ToggleClickTakesOnceThoughRepaintedWhilePressed)
+{
+    HostWnd host;
+    StyleButton b;
+    ASSERT_TRUE(b.Create("b", WS_VISIBLE | BS_PUSHBUTTON, CRect(0, 0, 40, 20), &host, 1001));
+    b.SetFaceStyle(Solid(0xFF646464, 0, 0, 40, 20));
+    b.SetCheckedStyles(Solid(0xFF0000FF, 0, 0, 40, 20));
+    b.SetToggleMode(true);
+    PumpMessages();
+    const LPARAM at = MAKELPARAM(5, 5);
+    for (int click = 1; click <= 2; ++click) {
+        b.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        for (int paint = 0; paint < 3; ++paint) {
+            b.SendMessage(WM_MOUSEHOVER, 0, at);
+            b.UpdateWindow();
+        }
+        b.SendMessage(WM_LBUTTONUP, 0, at);
+        PumpMessages();
+        EXPECT_EQ(host.clicks, click);
+        EXPECT_EQ(b.GetChecked(), click == 1) << "click " << click;
+    }
 }
 
 // The main window's navigation buttons have plain faces only; the current page's one is held

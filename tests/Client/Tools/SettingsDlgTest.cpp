@@ -54,9 +54,19 @@ void CloseWithX(HWND dialog)
 }
 
 // A click as the mouse gives it: pressed, drawn pressed (a check button flips then), released.
+// The pointer is put over the button first: a pressed button holds the mouse capture, and any
+// mouse move the system sends it meanwhile (Wine sends one whenever a window changes under the
+// pointer) would otherwise come from outside the button, lift it, and drop the click.
 void Click(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
+    POINT at = {2, 2};
+    ClientToScreen(button, &at);
+    SetCursorPos(at.x, at.y);
+    EXPECT_TRUE(WaitUntil([&] {
+        POINT now = {};
+        return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+    }, ToolTimeout));
     auto settled = [&](bool pushed) {
         const bool isPushed = (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
         return isPushed == pushed && !GetUpdateRect(button, NULL, FALSE);
