@@ -47,7 +47,7 @@ int ThemeState(int index)
 
 }  // namespace
 
-BOOL BuildCheckBoxStateImages(CImageList& list, HWND hwnd, ThemeApiBinder& theme, BOOL* pThemed)
+BOOL BuildCheckBoxStateImages(CImageList& list, ThemeApiBinder& theme, BOOL* pThemed)
 {
     if (pThemed)
         *pThemed = FALSE;
@@ -67,7 +67,7 @@ BOOL BuildCheckBoxStateImages(CImageList& list, HWND hwnd, ThemeApiBinder& theme
     CBitmap* old = mem.SelectObject(&strip);
     mem.FillSolidRect(0, 0, size * CheckBoxStateCount, size, CheckBoxMaskColour);
 
-    HTHEME button = theme.IsThemeActive() ? theme.OpenThemeData(hwnd, L"BUTTON") : NULL;
+    HTHEME button = theme.IsThemeActive() ? theme.OpenThemeData(NULL, L"BUTTON") : NULL;
     for (int index = 1; index < CheckBoxStateCount; ++index) {
         if ((index & 3) == 0)
             continue;

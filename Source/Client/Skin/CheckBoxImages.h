@@ -26,6 +26,7 @@ const int CheckBoxImageSize = 16;       // each image is square
 const COLORREF CheckBoxMaskColour = RGB(255, 0, 255);
 
 // Makes list (emptied first) a 32-bit masked list of the 16 images. *pThemed (optional) tells
-// whether the theme drew them. FALSE when the list or its bitmap cannot be made.
-BOOL BuildCheckBoxStateImages(CImageList& list, HWND hwnd, ThemeApiBinder& theme,
-                              BOOL* pThemed = NULL);
+// whether the theme drew them. FALSE when the list or its bitmap cannot be made. The button
+// theme is opened for no window: a theme opened for a window becomes that window's own
+// (GetWindowTheme), and a tree view would then draw its expand buttons from the button class.
+BOOL BuildCheckBoxStateImages(CImageList& list, ThemeApiBinder& theme, BOOL* pThemed = NULL);

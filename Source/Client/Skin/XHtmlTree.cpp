@@ -213,7 +213,7 @@ void CXHtmlTree::Initialize(BOOL checkBoxes, BOOL toolTips)
 
 void CXHtmlTree::BuildStateImages()
 {
-    if (BuildCheckBoxStateImages(m_StateImages, m_hWnd, *m_pTheme))
+    if (BuildCheckBoxStateImages(m_StateImages, *m_pTheme))
         SetImageList(&m_StateImages, TVSIL_STATE);
 }
 
@@ -289,11 +289,13 @@ XHTMLTREEDATA* CXHtmlTree::GetItemDataStruct(HTREEITEM item) const
 HTREEITEM CXHtmlTree::InsertItem(const char* text, int image, int selectedImage, HTREEITEM parent,
                                  HTREEITEM after)
 {
-    HTREEITEM item = CTreeCtrl::InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, text, image,
-                                           selectedImage, 0, 0, 0, parent, after);
+    HTREEITEM item = CTreeCtrl::InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE,
+                                           m_Html.GetPlainText(text), image, selectedImage, 0, 0, 0,
+                                           parent, after);
     if (!item)
         return NULL;
     XHTMLTREEDATA* d = new XHTMLTREEDATA;
+    d->strLabel = text;
     m_DataMap.SetAt(item, d);
     UpdateStateImage(item, d);
 
@@ -404,9 +406,17 @@ BOOL CXHtmlTree::SetItemText(HTREEITEM item, const char* text)
     XHTMLTREEDATA* d = GetItemDataStruct(item);
     if (d && d->bReadOnly)
         return FALSE;
-    BOOL ok = CTreeCtrl::SetItemText(item, text);
+    BOOL ok = CTreeCtrl::SetItemText(item, d ? m_Html.GetPlainText(text) : CString(text));
+    if (ok && d)
+        d->strLabel = text;
     InvalidateItem(item);
     return ok;
+}
+
+CString CXHtmlTree::GetItemText(HTREEITEM item) const
+{
+    XHTMLTREEDATA* d = GetItemDataStruct(item);
+    return d ? d->strLabel : CTreeCtrl::GetItemText(item);
 }
 
 BOOL CXHtmlTree::SetItemValue(HTREEITEM item, XHtmlTreeValue field, DWORD value)

@@ -7,6 +7,11 @@
 // "<b>Temporary files</b> <font color=\"#2ab034\">(12 KB)</font>". The parent must be a
 // framework window: the labels are drawn in the reflected custom-draw notifications.
 //
+// Labels. GetItemText and SetItemText take a label as it was given, tags and all; the tree view
+// itself holds the label's plain text (as GetItemPlainText gives it), so that the widths it
+// measures for its horizontal scroll range, its hit tests and its type-ahead search are those
+// of the text that is drawn, not of the tags. Items inserted past this class keep their text.
+//
 // Check model. Every item has its own check. With smart check on, an item with children
 // (separators aside) shows and reports the state of its children instead: checked when all of
 // them are checked, partly checked (tri-state) when some are checked or partly checked,
@@ -73,6 +78,7 @@ struct XHTMLTREEDATA
     int nCheckedChildren;
     int nMixedChildren;
     int nSeparators;
+    CString strLabel;         // the label as given (the tree view holds its plain text)
     CString strToolTip;
     HtmlDrawParams ds;        // the label's colours and format, and its last draw
     BOOL bHasAnchor;          // the label drew a link, strUrl
@@ -156,6 +162,8 @@ public:
 
     BOOL Expand(HTREEITEM item, UINT code);
     BOOL SetItemText(HTREEITEM item, const char* text);   // ignored for read-only items
+    // The label as given to InsertItem or SetItemText ("" when the item does not exist).
+    CString GetItemText(HTREEITEM item) const;
     BOOL SetItemValue(HTREEITEM item, XHtmlTreeValue field, DWORD value);
     BOOL SetItemToolTip(HTREEITEM item, const char* text);
     XHTMLTREEDATA* GetItemDataStruct(HTREEITEM item) const;

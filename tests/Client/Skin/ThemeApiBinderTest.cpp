@@ -86,7 +86,7 @@ TEST(CheckBoxImages, WithoutAThemeTheSystemDrawsEveryState)
     ThemeApiBinder missing("VelmoraNoSuchTheme.dll");
     CImageList list;
     BOOL themed = TRUE;
-    ASSERT_TRUE(BuildCheckBoxStateImages(list, GetDesktopWindow(), missing, &themed));
+    ASSERT_TRUE(BuildCheckBoxStateImages(list, missing, &themed));
     EXPECT_FALSE(themed);
     ASSERT_EQ(int(CheckBoxStateCount), list.GetImageCount());
     int w = 0, h = 0;

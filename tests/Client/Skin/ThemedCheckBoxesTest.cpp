@@ -37,10 +37,10 @@ int DrawWithTheTheme()
         return 2;
     CImageList themed, plain;
     BOOL byTheme = FALSE;
-    if (!BuildCheckBoxStateImages(themed, GetDesktopWindow(), theme, &byTheme) || !byTheme)
+    if (!BuildCheckBoxStateImages(themed, theme, &byTheme) || !byTheme)
         return 3;
     ThemeApiBinder missing("VelmoraNoSuchTheme.dll");
-    if (!BuildCheckBoxStateImages(plain, GetDesktopWindow(), missing))
+    if (!BuildCheckBoxStateImages(plain, missing))
         return 4;
     // Both sets side by side, for looking at: the theme's above, the system's below.
     DibCanvas strip(CheckBoxImageSize * CheckBoxStateCount, 2 * CheckBoxImageSize);

@@ -1,7 +1,8 @@
 // Tests of the HTML tree in a real tree view on the test display: smart check on two and three
 // levels, read-only, disabled and separator items, expanding and its messages, searching the
 // plain labels, mouse hits on check boxes and links, the keyboard, tooltips of cut-off labels,
-// labels drawn as HTML, the life of the item records, and a template tree's check boxes.
+// labels drawn as HTML, the scroll range of the plain labels, expand buttons like a plain tree
+// view's, the life of the item records, and a template tree's check boxes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -474,6 +475,87 @@ TEST_F(HtmlTreeTest, LabelsAreDrawnAsHtml)
     m_tree.SetStripTags(FALSE);
     Paint();
     EXPECT_GT(d->ds.nRightX, text.left + 2 + extent("<font size=\"+1\">file.tmp </font>", 0, FW_NORMAL));
+}
+
+// The tree view holds the plain labels: its horizontal scroll range is that of the text drawn,
+// not of the tags around it; the class gives the labels back as they were given.
+TEST_F(HtmlTreeTest, HorizontalScrollFollowsTheDrawnTextNotTheTags)
+{
+    std::string tagged;
+    for (int i = 0; i < 30; ++i)
+        tagged += "<font size=\"+1\" color=\"#2ab034\">x</font>";
+    HTREEITEM item = m_tree.InsertItem(tagged.c_str());
+    HTREEITEM child = m_tree.InsertItem("a &amp; b", item);
+    m_tree.Expand(item, TVE_EXPAND);
+    Paint();
+    EXPECT_FALSE(m_tree.GetStyle() & WS_HSCROLL);
+    EXPECT_EQ(tagged, m_tree.GetItemText(item).GetString());
+    EXPECT_EQ(std::string(30, 'x'), m_tree.CTreeCtrl::GetItemText(item).GetString());
+    EXPECT_STREQ("a &amp; b", m_tree.GetItemText(child).GetString());
+    EXPECT_STREQ("a & b", m_tree.CTreeCtrl::GetItemText(child).GetString());
+
+    // A label whose text is wider than the tree can be scrolled to.
+    const std::string wide = "<b>" + std::string(150, 'w') + "</b>";
+    ASSERT_TRUE(m_tree.SetItemText(item, wide.c_str()));
+    Paint();
+    EXPECT_TRUE(m_tree.GetStyle() & WS_HSCROLL);
+    EXPECT_EQ(wide, m_tree.GetItemText(item).GetString());
+    ASSERT_TRUE(m_tree.SetItemText(item, tagged.c_str()));
+    Paint();
+    EXPECT_FALSE(m_tree.GetStyle() & WS_HSCROLL);
+    EXPECT_TRUE(m_tree.FindItem("a & b", TRUE, TRUE, FALSE, NULL, NULL) == child);
+}
+
+// The expand buttons are the tree view's own: the check boxes drawn from the button theme leave
+// the tree its theme (with the button's, a tree draws its buttons as radio buttons). Compared,
+// pixel for pixel, with a plain tree view of the same styles and metrics.
+TEST_F(HtmlTreeTest, ExpandButtonsAreThoseOfAPlainTreeView)
+{
+    HTREEITEM parent = m_tree.InsertItem("<b>Parent</b>");
+    m_tree.InsertItem("child", parent);
+
+    HtmlHostWnd plainHost;
+    ASSERT_TRUE(plainHost.CreateHost(300, 400, 420, 120));
+    HWND plain = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
+                                     TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                 0, 0, 420, 120, plainHost.m_hWnd, HMENU(UINT_PTR(79)), GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(plain != NULL);
+    SendMessageA(plain, TVM_SETITEMHEIGHT, m_tree.SendMessage(TVM_GETITEMHEIGHT), 0);
+    SendMessageA(plain, TVM_SETINDENT, m_tree.SendMessage(TVM_GETINDENT), 0);
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<char*>("Parent");
+    HTREEITEM plainParent = HTREEITEM(SendMessageA(plain, TVM_INSERTITEMA, 0, LPARAM(&insert)));
+    insert.hParent = plainParent;
+    insert.item.pszText = const_cast<char*>("child");
+    SendMessageA(plain, TVM_INSERTITEMA, 0, LPARAM(&insert));
+
+    // Collapsed, then expanded: each look of the button.
+    for (int expanded = 0; expanded < 2; ++expanded) {
+        SCOPED_TRACE(expanded);
+        if (expanded) {
+            m_tree.Expand(parent, TVE_EXPAND);
+            SendMessageA(plain, TVM_EXPAND, TVE_EXPAND, LPARAM(plainParent));
+        }
+        Paint();
+        RedrawWindow(plain, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        PumpMessages(20);
+        CRect row;
+        ASSERT_TRUE(m_tree.GetItemRect(parent, &row, FALSE));
+        const int indent = int(m_tree.SendMessage(TVM_GETINDENT));
+        DibCanvas ours(indent, row.bottom), theirs(indent, row.bottom);
+        ASSERT_TRUE(CaptureClient(m_tree.m_hWnd, ours, indent, row.bottom));
+        ASSERT_TRUE(CaptureClient(plain, theirs, indent, row.bottom));
+        int differ = 0;
+        for (int y = row.top; y < row.bottom; ++y)
+            for (int x = 0; x < indent; ++x)
+                differ += ours.Pixel(x, y) != theirs.Pixel(x, y);
+        EXPECT_EQ(0, differ);
+    }
+    DestroyWindow(plain);
+    plainHost.DestroyWindow();
 }
 
 TEST_F(HtmlTreeTest, RecordsLiveAsLongAsTheirItems)
