@@ -1,5 +1,5 @@
-// The junk results page's tree texts, images and check marks for a table of the scan page's
-// calls, and the selection the clean gets from it.
+// The junk results page's tree texts, images, check boxes and scroll bar for a table of the
+// scan page's calls, and the selection the clean gets from it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -71,6 +71,9 @@ TEST_F(JunkResultsTest, SectionsGiveTheExactTextsImagesAndTicks)
     std::vector<HTREEITEM> items;
     for (const auto& s : sections) {
         m_page.AddSection(s.bit, s.size, s.count);
+        // The group's node has its plain name until its last category writes the summary.
+        if (s.bit == JunkTempFiles)
+            EXPECT_EQ(Text(tree.GetRootItem()), "<font size=\"+1\">Windows System</font>");
         items.push_back(m_page.GetCategoryItem(s.bit));
         ASSERT_NE(items.back(), nullptr) << s.bit;
         EXPECT_EQ(Text(items.back()), s.text);
@@ -109,6 +112,21 @@ TEST_F(JunkResultsTest, SectionsGiveTheExactTextsImagesAndTicks)
                          "<font size=\"+1\">Microsoft Edge </font>",
                      }));
     EXPECT_EQ(images, (std::vector<int>{4, 1, 5}));
+
+    // Every row has its check box: a group shows its categories' state (all of Windows System's
+    // were scanned, none of the others'), the entries the disabled tick.
+    std::vector<int> groupStates;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root)) {
+        groupStates.push_back(tree.GetItemStateImage(root));
+        tree.Expand(root, TVE_EXPAND);
+    }
+    EXPECT_EQ(groupStates, (std::vector<int>{CheckBoxChecked, CheckBoxUnchecked, CheckBoxUnchecked}));
+    for (HTREEITEM e = tree.GetChildItem(items[0]); e; e = tree.GetNextSiblingItem(e))
+        EXPECT_EQ(tree.GetItemStateImage(e), CheckBoxChecked + CheckBoxDisabledOffset);
+    // The labels' text fits the tree: no scroll bar for the width of their tags.
+    tree.Expand(items[0], TVE_EXPAND);
+    tree.UpdateWindow();
+    EXPECT_FALSE(tree.GetStyle() & WS_HSCROLL);
 }
 
 TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUnticksItsEntries)

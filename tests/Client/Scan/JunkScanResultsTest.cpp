@@ -1,8 +1,9 @@
 // The junk results page filled by a real junk scan of the engine, its reports handed on by the
 // scan page's section logic on the engine's worker thread: the groups in the engine's order,
-// one item per reported category, the ticks and the mask the clean gets, and a scan of 20,000
-// files while the page's thread keeps repainting the tree. Each case in a prefix of its own
-// (the scan reads the whole temporary folder; the large scan's files are made on the host side).
+// one item per reported category, the ticks (the groups' following their categories) and the
+// mask the clean gets, and a scan of 20,000 files while the page's thread keeps repainting the
+// tree. Each case in a prefix of its own (the scan reads the whole temporary folder; the large
+// scan's files are made on the host side).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -132,6 +133,18 @@ TEST_F(JunkScanResultsTest, DefaultScanFillsTheGroupsInEngineOrderAndItsTicksAre
                           "<font size=\"+1\">Microsoft Edge "}));
     EXPECT_EQ(items, 23);
     EXPECT_TRUE(HeadingFitsItsLine(m_page.m_hWnd, IDC_JUNKRESULTS_HEADING, IDC_JUNKRESULTS_SUMMARY));
+    // A group is ticked when all its categories are and partly ticked when some are: of the
+    // browsers' categories the default scan takes some.
+    std::vector<int> groupStates;
+    for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
+        groupStates.push_back(tree.GetItemStateImage(root));
+    EXPECT_EQ(groupStates, (std::vector<int>{CheckBoxChecked, CheckBoxMixed, CheckBoxMixed, CheckBoxMixed,
+                                             CheckBoxMixed}));
+    // The first group open, as the scan page leaves it, and the temporary files' entries shown.
+    tree.Expand(tree.GetRootItem(), TVE_EXPAND);
+    tree.Expand(m_page.GetCategoryItem(JunkTempFiles), TVE_EXPAND);
+    tree.UpdateWindow();
+    EXPECT_FALSE(tree.GetStyle() & WS_HSCROLL);
     PauseForScreenshot("junk-results");
     // Ticked exactly when scanned; the Saved Form Info categories are not reported.
     for (DWORD bit = 1; bit < 0x4000000; bit <<= 1) {

@@ -192,12 +192,13 @@ TEST_F(RegistryResultsTest, BackAndTheHiddenFixOnlyShowTheScanPage)
     EXPECT_TRUE(m_scanPage.calls.empty());
 }
 
-// Unticking leaves an entry out of this repair only; its twin spelling stays with it. Texts
-// the ignore list cannot hold get no record, and are left out of the repair all the same.
+// Unticking leaves an entry out of this repair only; its twin spelling stays with it, and so
+// does an unticked text holding "^". Texts the ignore list cannot hold get no record when
+// ignored, and are left out of the repair all the same.
 TEST_F(RegistryResultsTest, UntickedAndIgnoredEntriesSurviveARealRepairInEverySpelling)
 {
     FixtureKey keys("results");
-    const char* const planted[] = {"ZzTwin", "Gone1", "Gone2", "Car^et", "Semi;colon", "Ign"};
+    const char* const planted[] = {"ZzTwin", "Gone1", "Gone2", "Car^et", "Semi;colon", "Ign", "Un^ticked"};
     for (const char* name : planted)
         ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, keys.Sub(name), "v", REG_SZ, "x"));
     WriteIgnoreList("Neighbour^Windows Fonts^16384;\r\n");
@@ -207,27 +208,28 @@ TEST_F(RegistryResultsTest, UntickedAndIgnoredEntriesSurviveARealRepairInEverySp
     // The same key in a second spelling: shown once, and repaired by either spelling.
     ASSERT_EQ(m_store->AddItem(keys.Full("zztwin").c_str(), RegScanActiveX, 0, 0), 1);
     Scanned();
-    EXPECT_EQ(m_page.GetTotalItems(), 6);
+    EXPECT_EQ(m_page.GetTotalItems(), 7);
 
     CCheckedTreeCtrl& tree = m_page.GetTree();
     tree.ToggleCheck(tree.FindItemByText(NULL, keys.Full("ZzTwin").c_str()));
+    tree.ToggleCheck(tree.FindItemByText(NULL, keys.Full("Un^ticked").c_str()));
     EXPECT_EQ(IgnoreList(), before);   // unticking writes nothing
     Ignore(keys.Full("Car^et"));
     Ignore(keys.Full("Semi;colon"));
     EXPECT_EQ(IgnoreList(), before);   // such texts cannot be stored
     Ignore(keys.Full("Ign"));
     EXPECT_EQ(IgnoreList(), keys.Full("Ign") + "^ActiveX Objects^16384;\r\n" + before);
-    EXPECT_EQ(TreeLines()[0], "ActiveX Objects        [3 Item(s)] #3");
+    EXPECT_EQ(TreeLines()[0], "ActiveX Objects        [4 Item(s)] #3");
 
     // Fix: the scan page queues every unticked entry, then the engine repairs with a backup.
     for (HTREEITEM root = tree.GetRootItem(); root; root = tree.GetNextSiblingItem(root))
-        EXPECT_EQ(tree.QueueUncheckedItems(root), 1);
+        EXPECT_EQ(tree.QueueUncheckedItems(root), 2);
     EngineProcess process;
     RecordingStatus status;
     ASSERT_EQ(RunTask(process.Get(), status, TaskRegistryRepair,
                       [&] { return process->StartRegistryRepair(m_store.get(), &status, 1); }),
               1);
-    for (const char* kept : {"ZzTwin", "Car^et", "Semi;colon", "Ign"})
+    for (const char* kept : {"ZzTwin", "Car^et", "Semi;colon", "Ign", "Un^ticked"})
         EXPECT_TRUE(KeyPresent(HKEY_CURRENT_USER, keys.Sub(kept))) << kept;
     for (const char* gone : {"Gone1", "Gone2"})
         EXPECT_FALSE(KeyPresent(HKEY_CURRENT_USER, keys.Sub(gone))) << gone;
