@@ -258,7 +258,10 @@ TEST_F(ScanPageTest, StopInEachPhaseShowsTheStoppedLookAndStartsNothingLater)
     };
     ScanFixture registry;
     PlantKeys(registry, 2);
-    TempFile("junk.tmp", 1000);
+    // Junk enough to keep the junk scan running until the page has seen it busy: with a file or
+    // two it can end before the page's thread dispatches a message, and the stop never comes.
+    for (int i = 0; i < 1000; ++i)
+        TempFile("junk" + std::to_string(i) + ".tmp", 1000);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         h.history.clear();
