@@ -79,6 +79,25 @@ bool LinkIsBlue(HWND dialog)
     }, ToolTimeout, 100);
 }
 
+// The static's text in that font has room in it on one line: neither wrapped nor cut.
+bool TextFitsItsStatic(HWND dialog, int id, const char* face, int height)
+{
+    HWND label = GetDlgItem(dialog, id);
+    RECT client = {};
+    GetClientRect(label, &client);
+    const std::string text = WindowText(label);
+    HDC screen = GetDC(NULL);
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+    HGDIOBJ old = SelectObject(screen, font);
+    SIZE size = {};
+    GetTextExtentPoint32A(screen, text.c_str(), int(text.size()), &size);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    EXPECT_EQ(text, "Show more");
+    return size.cx <= client.right && size.cy <= client.bottom;
+}
+
 }  // namespace
 
 TEST(ToolDialogsLook, TitleStripHeaderBandAndShowMoreLink)
@@ -104,6 +123,7 @@ TEST(ToolDialogsLook, TitleStripHeaderBandAndShowMoreLink)
     EXPECT_TRUE(PaintedAs(restore, band.left + (band.right - band.left) * 2 / 5,
                           band.top + (band.bottom - band.top) * 7 / 10, RGB(0xF3, 0xF3, 0xF3)));
     EXPECT_TRUE(LinkIsBlue(restore));
+    EXPECT_TRUE(TextFitsItsStatic(restore, IDC_TOOL_SHOW_MORE, "Arial", 14));
     PressPosted(restore, IDC_TOOL_CLOSE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(restore); }, ToolTimeout));
     Sleep(400);   // the main window's pause after the Restore Center
