@@ -106,6 +106,7 @@ private:
     static bool FindNamedFile(const CString& path, char* longPath);
     void DeleteNamedFile(const CString& path);
     void DeleteFileForced(const char* longPath);
+    static bool MarkForDeletion(HANDLE file);
     void ScheduleAtRestart(const char* path);
     void CleanUrlCacheEntries(const char* pattern, bool cookies);
     void CleanUrlHistory();
@@ -244,40 +245,58 @@ void JunkClean::DeleteNamedFile(const CString& path)
         DeleteFileForced(longPath);
 }
 
-// Opens the file without following a link, checks that it is the file its path names, clears
-// read-only and deletes it, all through one handle. A file another program holds is scheduled
-// for deletion at the restart, once a look at it shows it is no link either.
+// Opens the file, checks that it is the file its path names, and deletes it through that one
+// handle; a read-only file has the attribute cleared through the same handle, after the check.
+// A file another program holds is scheduled for deletion at the restart, once a look at it
+// shows it is a file and no link either.
+//
+// The open refuses a folder (no backup semantics) and follows a link (no open-reparse-point
+// flag), so that a link, whether the system marks it or not, ends at a final path that is not
+// the file's own and is refused by the check.
 void JunkClean::DeleteFileForced(const char* longPath)
 {
     CHandle file(CreateFileA(longPath, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
                              nullptr));
     if (!file.IsValid()) {
         const DWORD error = GetLastError();
-        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION) &&
-            LeadsToItself(longPath))
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION)
+            return;
+        const DWORD attributes = GetFileAttributesA(longPath);
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) && LeadsToItself(longPath))
             ScheduleAtRestart(longPath);
         return;
     }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.Get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !HandleLeadsTo(file.Get(), longPath))
+    if (!HandleLeadsTo(file.Get(), longPath))
         return;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-        FILE_BASIC_INFO basic = {};
-        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic);
-    }
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool deleted = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
-                                                    sizeof disposition) != 0;
+    const bool deleted = MarkForDeletion(file.Get());
     // A file marked for deletion goes as this handle closes; one that could not be marked is
     // left for the restart.
     file.Close();
     if (!deleted)
         ScheduleAtRestart(longPath);
+}
+
+// Marks the open file for deletion. A read-only file refuses the mark: its attribute is then
+// cleared and the mark set again. Asking first would cost every file a query that only the
+// rare read-only one needs.
+bool JunkClean::MarkForDeletion(HANDLE file)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition))
+        return true;
+    FILE_BASIC_INFO basic = {};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // Zero times leave the times as they are.
+    FILE_BASIC_INFO writable = {};
+    writable.FileAttributes = basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!writable.FileAttributes)
+        writable.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &writable, sizeof writable) &&
+           SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 void JunkClean::ScheduleAtRestart(const char* path)
