@@ -135,7 +135,11 @@ int CClientApp::ExitInstance()
 
 BOOL CClientApp::IsOperationRunning()
 {
-    return (m_pProcess && m_pProcess->IsBusy()) || m_scanningDlg.IsTweakScanRunning() ? TRUE : FALSE;
+    const int scanState = m_scanningDlg.GetScanState();
+    return (m_pProcess && m_pProcess->IsBusy()) || m_scanningDlg.IsTweakScanRunning() ||
+                   scanState == ScanStateScanning || scanState == ScanStateFixing
+               ? TRUE
+               : FALSE;
 }
 
 void CClientApp::LoadSettings()

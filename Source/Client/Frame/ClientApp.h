@@ -48,8 +48,9 @@ public:
     void SaveSettings();
 
     // TRUE while an operation runs that Settings, the Restore Center, Customize Scan and the
-    // tool pages must not meet: a task of the engine, or the System Scan page's internet or
-    // system tweak scan.
+    // tool pages must not meet: a task of the engine, the System Scan page's internet or
+    // system tweak scan, or anywhere in that page's scan or fix, whose steps leave the engine
+    // idle in between (the pause before the junk scan, each step's end on its way to the page).
     BOOL IsOperationRunning();
     // The tweak settings the tweak scans and the Restore Center's defaults work on.
     COptimizerSettings* GetTweakSettings() { return &m_tweakSettings; }
