@@ -179,8 +179,10 @@ Outcome RunBaseline(CAbstractSSEngineInterface* engine, DWORD registryMask, DWOR
 
 HWND g_page = NULL;
 long g_chainMessages = 0, g_otherMessages = 0;
-double g_lastTick = 0, g_worstLateness = 0;
+double g_lastTick = 0, g_worstLateness = 0, g_worstAt = 0, g_start = 0;
+int g_worstBar = 0;
 bool g_measuring = false;
+CScanningDlg* g_scanPage = nullptr;
 
 LRESULT CALLBACK CountPageMessages(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -197,8 +199,12 @@ LRESULT CALLBACK CountPageMessages(int code, WPARAM wParam, LPARAM lParam)
 void CALLBACK TimerTick(HWND, UINT, UINT_PTR, DWORD)
 {
     const double now = Now();
-    if (g_measuring && g_lastTick > 0)
-        g_worstLateness = std::max(g_worstLateness, (now - g_lastTick) * 1000.0 - 10.0);
+    if (g_measuring && g_lastTick > 0 && (now - g_lastTick) * 1000.0 - 10.0 > g_worstLateness) {
+        g_worstLateness = (now - g_lastTick) * 1000.0 - 10.0;
+        // Where the page was when the late tick came: seconds into the scan and the bar.
+        g_worstAt = g_lastTick - g_start;
+        g_worstBar = g_scanPage ? g_scanPage->GetOverallProgress() : 0;
+    }
     g_lastTick = now;
 }
 
@@ -242,11 +248,13 @@ public:
     {
         Outcome outcome;
         g_page = page.m_hWnd;
+        g_scanPage = &page;
         HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountPageMessages, nullptr, GetCurrentThreadId());
         const UINT_PTR timer = SetTimer(NULL, 0, 10, TimerTick);
         g_lastTick = 0;
         g_measuring = true;
         const double start = Now();
+        g_start = start;
         if (page.StartScan() == 1) {
             MSG msg;
             while (!Settled() && GetMessageA(&msg, NULL, 0, 0) > 0) {
@@ -346,7 +354,8 @@ int main(int argc, char** argv)
         for (int pair = 0; pair < pairs; ++pair) {
             const Outcome base = RunBaseline(engine, registryMask, junkMask);
             g_chainMessages = g_otherMessages = 0;
-            g_worstLateness = 0;
+            g_worstLateness = g_worstAt = 0;
+            g_worstBar = 0;
             const Outcome paged = rig.Run();
             const double ratio = paged.seconds / std::max(base.seconds, 1e-6);
             const double rate = g_otherMessages / std::max(paged.seconds, 1e-6);
@@ -361,6 +370,8 @@ int main(int argc, char** argv)
                    base.seconds, ratio, paged.registryItems, static_cast<long long>(paged.junkItems),
                    g_chainMessages, rate, g_worstLateness,
                    agree ? "" : "  (the counts differ from the engine's)");
+            printf("     the worst late tick came %.1f s into the page's scan, the bar at %d\n", g_worstAt,
+                   g_worstBar);
             if (!agree)
                 printf("     engine: %ld registry items, %lld junk items, %lld bytes; page: %lld bytes\n",
                        base.registryItems, static_cast<long long>(base.junkItems),

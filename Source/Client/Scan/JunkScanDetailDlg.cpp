@@ -9,6 +9,9 @@
 
 namespace {
 
+// A deadline this far ahead of the tick count is never reached.
+const DWORD NoDeadline = 0x7FFFFFFF;
+
 // A category's item says "trace is" / "traces were" or "file(s) were" before "found".
 enum NounKind { Files, Traces };
 
@@ -121,7 +124,8 @@ BEGIN_MESSAGE_MAP(CJunkScanDetailDlg, StyleDialog)
 END_MESSAGE_MAP()
 
 CJunkScanDetailDlg::CJunkScanDetailDlg()
-    : StyleDialog(IDD_PAGE_JUNK_RESULTS, NULL), m_pScanPage(NULL)
+    : StyleDialog(IDD_PAGE_JUNK_RESULTS, NULL), m_OpenCategory(0), m_hOpenItem(NULL), m_NextEntry(0),
+      m_pScanPage(NULL)
 {
     for (int g = 0; g < GroupCount; ++g) {
         m_hGroups[g] = NULL;
@@ -259,6 +263,12 @@ void CJunkScanDetailDlg::Reset()
     }
     if (m_Tree.m_hWnd)
         m_Tree.DeleteAllItems();
+    // A section still going in is dropped with its entries; entries not yet in a section stay.
+    if (m_OpenCategory)
+        m_Entries.clear();
+    m_OpenCategory = 0;
+    m_hOpenItem = NULL;
+    m_NextEntry = 0;
     for (int g = 0; g < GroupCount; ++g)
         m_GroupSizes[g] = m_GroupCounts[g] = 0;
     for (HTREEITEM& item : m_hCategoryItems)
@@ -289,6 +299,24 @@ void CJunkScanDetailDlg::AddSection(DWORD category, ULONGLONG size, ULONGLONG co
 
 void CJunkScanDetailDlg::AddSectionHere(DWORD category, ULONGLONG size, ULONGLONG count)
 {
+    BeginSection(category, size, count);
+    AddSectionEntries(GetTickCount() + NoDeadline);
+}
+
+void CJunkScanDetailDlg::AppendItems(EntryList& entries)
+{
+    if (m_Entries.empty())
+        m_Entries.swap(entries);
+    else
+        m_Entries.insert(m_Entries.end(), entries.begin(), entries.end());
+    entries.clear();
+}
+
+void CJunkScanDetailDlg::BeginSection(DWORD category, ULONGLONG size, ULONGLONG count)
+{
+    m_OpenCategory = 0;
+    m_hOpenItem = NULL;
+    m_NextEntry = 0;
     const int row = FindRow(category);
     if (row < 0)
         return;
@@ -307,19 +335,35 @@ void CJunkScanDetailDlg::AddSectionHere(DWORD category, ULONGLONG size, ULONGLON
     SetCategoryItem(item, category);
     if (item && (scanned & category))
         m_Tree.SetCheck(item, TRUE);
-    if (item) {
-        for (const auto& entry : m_Entries) {
-            HTREEITEM child = m_Tree.InsertItem(EntryText(entry.first, entry.second), item, TVI_LAST);
-            if (!child)
-                continue;
-            m_Tree.SetCheck(child, TRUE);
-            m_Tree.SetItemValue(child, XHtmlTreeEnabled, 0);
+    m_OpenCategory = category;
+    m_hOpenItem = item;
+}
+
+bool CJunkScanDetailDlg::AddSectionEntries(DWORD deadline)
+{
+    // A category outside the list, or no tree: nothing was begun (the entries stay listed).
+    const DWORD category = m_OpenCategory;
+    if (!category)
+        return true;
+    if (m_hOpenItem) {
+        // Ticked and disabled: an entry goes with its category. The deadline is looked at every
+        // few hundred entries only.
+        const size_t total = m_Entries.size();
+        while (m_NextEntry < total) {
+            const std::pair<CString, ULONGLONG>& entry = m_Entries[m_NextEntry++];
+            m_Tree.InsertLeafItem(EntryText(entry.first, entry.second), m_hOpenItem, TRUE, FALSE);
+            if (m_NextEntry % 256 == 0 && m_NextEntry < total && int(GetTickCount() - deadline) >= 0)
+                return false;
         }
     }
     m_Entries.clear();
-    if (category == JunkGroups[group].lastBit && m_hGroups[group])
-        m_Tree.SetItemText(m_hGroups[group],
-                           GroupSummaryText(group, m_GroupSizes[group], m_GroupCounts[group]));
+    m_NextEntry = 0;
+    m_OpenCategory = 0;
+    m_hOpenItem = NULL;
+    const int group = JunkRows[FindRow(category)].group;
+    if (category == JunkGroups[group].lastBit && m_hGroups[group] && m_Tree.m_hWnd)
+        m_Tree.SetItemText(m_hGroups[group], GroupSummaryText(group, m_GroupSizes[group], m_GroupCounts[group]));
+    return true;
 }
 
 // --- selection ------------------------------------------------------------------------------

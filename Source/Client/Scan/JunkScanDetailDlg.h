@@ -54,6 +54,16 @@ public:
     // The category is done: its item (and the group node for a group's first category, the
     // group summary after its last), with the entries appended since the last section.
     void AddSection(DWORD category, ULONGLONG size, ULONGLONG count);
+
+    // The same in steps, for a section of many thousand entries on the page's own thread:
+    // AppendItems takes a section's entries at once (the list is emptied), BeginSection makes
+    // the group node and the category item, and AddSectionEntries puts the entries under it
+    // until the tick count reaches deadline; it returns true when the section is complete (the
+    // group summary set after a group's last category), false while entries are left. A Reset
+    // or another BeginSection drops what is left of an unfinished section.
+    void AppendItems(EntryList& entries);
+    void BeginSection(DWORD category, ULONGLONG size, ULONGLONG count);
+    bool AddSectionEntries(DWORD deadline);
     // The categories whose items are ticked (0 for an empty tree).
     DWORD GetSelectedJunkTypes();
 
@@ -96,6 +106,10 @@ private:
     ULONGLONG m_GroupSizes[GroupCount];
     ULONGLONG m_GroupCounts[GroupCount];
     EntryList m_Entries;
+    // The section BeginSection began: its category, its item and the next entry to insert.
+    DWORD m_OpenCategory;
+    HTREEITEM m_hOpenItem;
+    size_t m_NextEntry;
     CImageList m_ItemImages;
     CImageList m_StateImages;
     HTREEITEM m_hCategoryItems[JunkCategoryCount];

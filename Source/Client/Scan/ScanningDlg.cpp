@@ -41,6 +41,11 @@ const DWORD LastAnimationCategory = 5;
 // The status record is looked at this often while the worker keeps reporting.
 const UINT RefreshTimerId = 1;
 const UINT RefreshIntervalMs = 100;
+// A junk section of many thousand entries goes into the junk results in slices of this length,
+// one at each turn of the refresh timer, which then comes this often: the page's thread never
+// stays away from its queue for long, however many files a scan finds.
+const DWORD SectionSliceMs = 30;
+const UINT SectionSliceIntervalMs = 10;
 
 // After the sections that end a browser's group, the junk results leave a slot free.
 bool EndsGroupBeforeFormData(DWORD category)
@@ -128,6 +133,9 @@ CScanningDlg::CScanningDlg()
       m_rowMarks{0, 0, 0, 0},
       m_activeRow(0),
       m_refreshTimer(false),
+      m_refreshInterval(0),
+      m_pendingSectionBegun(false),
+      m_deferredEnd(0),
       m_goodText("Good"),
       m_rowLayers{-1, -1, -1, -1},
       m_rowBrushes{NULL, NULL, NULL, NULL}
@@ -231,6 +239,13 @@ void CScanningDlg::StopScan()
     if (m_scanState != ScanStateScanning)
         return;
     m_scanState = ScanStateStopped;
+    if (m_deferredEnd) {
+        // The junk scan is over and only its results were still going in: stopped at once.
+        const int code = m_deferredEnd;
+        m_deferredEnd = 0;
+        HandleTaskFinished(code);
+        return;
+    }
     const bool engineTaskPending = m_awaitedEnd == TaskRegistryScan || m_awaitedEnd == TaskJunkScan;
     if (IsEngineBusy() || engineTaskPending) {
         // The stopped task's end shows the stopped look.
@@ -469,33 +484,41 @@ LRESULT CScanningDlg::OnStatusRefresh(WPARAM, LPARAM)
 {
     ApplyStatusRecord();
     // While the worker keeps reporting, the timer looks again; no message per report.
-    if (!m_refreshTimer && m_hWnd) {
-        m_refreshTimer = SetTimer(RefreshTimerId, RefreshIntervalMs) != 0;
-        if (!m_refreshTimer)
-            m_record.refreshPending = false;
-    }
+    if (!m_refreshTimer)
+        KeepRefreshTimer(RefreshIntervalMs);
+    if (!m_refreshTimer)
+        m_record.refreshPending = false;
     return 1;
+}
+
+void CScanningDlg::KeepRefreshTimer(UINT intervalMs)
+{
+    if (!m_hWnd || (m_refreshTimer && m_refreshInterval == intervalMs))
+        return;
+    m_refreshTimer = SetTimer(RefreshTimerId, intervalMs) != 0;
+    m_refreshInterval = m_refreshTimer ? intervalMs : 0;
 }
 
 void CScanningDlg::OnTimer(UINT_PTR id)
 {
     if (id != RefreshTimerId)
         return;
-    bool idle = false;
+    bool dirty = false;
     {
         CCriticalSectionLock hold(m_record.lock);
-        if (!m_record.dirty) {
-            // Caught up: the worker's next report posts again.
+        dirty = m_record.dirty;
+        // Caught up: the worker's next report posts again.
+        if (!dirty)
             m_record.refreshPending = false;
-            idle = true;
-        }
     }
-    if (idle) {
+    if (dirty || !m_pendingSections.empty())
+        ApplyStatusRecord();
+    if (!dirty && m_pendingSections.empty()) {
         KillTimer(RefreshTimerId);
         m_refreshTimer = false;
-        return;
+        m_refreshInterval = 0;
     }
-    ApplyStatusRecord();
+    ResumeDeferredEnd();
 }
 
 void CScanningDlg::ApplyStatusRecord()
@@ -552,12 +575,41 @@ void CScanningDlg::ApplyStatusRecord()
         }
     }
     if (m_pJunkPage) {
-        for (const ClosedJunkSection& section : sections) {
-            for (const auto& entry : section.entries)
-                m_pJunkPage->AppendItem(entry.first, entry.second);
-            m_pJunkPage->AddSection(section.category, section.size, section.count);
-        }
+        for (ClosedJunkSection& section : sections)
+            m_pendingSections.push_back(std::move(section));
+        if (!ApplyPendingSections(GetTickCount() + SectionSliceMs))
+            KeepRefreshTimer(SectionSliceIntervalMs);
+        else if (m_refreshTimer && m_refreshInterval != RefreshIntervalMs)
+            KeepRefreshTimer(RefreshIntervalMs);
     }
+}
+
+bool CScanningDlg::ApplyPendingSections(DWORD deadline)
+{
+    while (!m_pendingSections.empty()) {
+        ClosedJunkSection& section = m_pendingSections.front();
+        if (!m_pendingSectionBegun) {
+            m_pJunkPage->AppendItems(section.entries);
+            m_pJunkPage->BeginSection(section.category, section.size, section.count);
+            m_pendingSectionBegun = true;
+        }
+        if (!m_pJunkPage->AddSectionEntries(deadline))
+            return false;
+        m_pendingSections.pop_front();
+        m_pendingSectionBegun = false;
+        if (int(GetTickCount() - deadline) >= 0)
+            return m_pendingSections.empty();
+    }
+    return true;
+}
+
+void CScanningDlg::ResumeDeferredEnd()
+{
+    if (!m_deferredEnd || !m_pendingSections.empty())
+        return;
+    const int code = m_deferredEnd;
+    m_deferredEnd = 0;
+    HandleTaskFinished(code);
 }
 
 void CScanningDlg::ApplyBarMove(int move)
@@ -587,8 +639,13 @@ LRESULT CScanningDlg::OnEngineTaskEnded(WPARAM wParam, LPARAM)
 
 void CScanningDlg::HandleTaskFinished(int code)
 {
-    // Counts and summaries are complete before the next phase starts.
+    // Counts and summaries are complete before the next phase starts, and so are the junk
+    // results: while sections are still going in, the end waits for the refresh timer.
     ApplyStatusRecord();
+    if (code == TaskJunkScan && m_scanState == ScanStateScanning && !m_pendingSections.empty()) {
+        m_deferredEnd = code;
+        return;
+    }
     if (IsEngineEnd(code)) {
         // Each end moves the chain once; a repeated or unexpected end changes nothing.
         if (code != m_awaitedEnd)
@@ -692,6 +749,9 @@ LRESULT CScanningDlg::OnJunkScanStart(WPARAM, LPARAM)
         CCriticalSectionLock hold(m_record.lock);
         m_record.ResetJunkSections();
     }
+    m_pendingSections.clear();
+    m_pendingSectionBegun = false;
+    m_deferredEnd = 0;
     m_scannedJunkMask = CJunkScanDetailDlg::GetLastSelScanJunkTypes();
     if (m_pJunkPage)
         m_pJunkPage->Reset();
@@ -987,6 +1047,9 @@ void CScanningDlg::OnDestroy()
     if (m_refreshTimer)
         KillTimer(RefreshTimerId);
     m_refreshTimer = false;
+    m_refreshInterval = 0;
+    m_pendingSections.clear();
+    m_deferredEnd = 0;
     m_record.refreshPending = false;
     for (CPictureEx& animation : m_rowAnimations)
         animation.UnLoad();

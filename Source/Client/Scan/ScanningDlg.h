@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 
 #include "Client/Scan/OptimizerSettings.h"
@@ -191,6 +192,12 @@ private:
     void UpdateTweakRow(int row, int count, int step, WPARAM wParam);
     void ApplyBarMove(int move);
     void StepBar(int steps);
+    // Puts closed junk sections into the junk results, within the time given; false while some
+    // are left for the next turn of the refresh timer.
+    bool ApplyPendingSections(DWORD deadline);
+    void KeepRefreshTimer(UINT intervalMs);
+    // An end that waited for the junk results to be complete moves the chain on now.
+    void ResumeDeferredEnd();
 
     // --- looks --------------------------------------------------------------------------------
     void ShowScanningLook();
@@ -240,6 +247,12 @@ private:
     int m_rowMarks[RowCount];
     int m_activeRow;
     bool m_refreshTimer;
+    UINT m_refreshInterval;
+    // Closed junk sections not yet (or not completely) in the junk results, oldest first; the
+    // first one's item exists once m_pendingSectionBegun is set.
+    std::deque<ClosedJunkSection> m_pendingSections;
+    bool m_pendingSectionBegun;
+    int m_deferredEnd;         // a task end held back until the sections are in (0: none)
     CString m_goodText;
     CString m_itemsFoundText[RowCount];
 

@@ -310,6 +310,46 @@ HTREEITEM CXHtmlTree::InsertItem(const char* text, int image, int selectedImage,
     return item;
 }
 
+HTREEITEM CXHtmlTree::InsertLeafItem(const char* text, HTREEITEM parent, BOOL checked, BOOL enabled)
+{
+    XHTMLTREEDATA* d = new XHTMLTREEDATA;
+    d->strLabel = text;
+    d->bChecked = m_bCheckBoxes && checked;
+    d->bEnabled = enabled != FALSE;
+    int image = CheckBoxNone;
+    if (m_bCheckBoxes) {
+        image = StateOf(d);
+        if (!d->bEnabled)
+            image += CheckBoxDisabledOffset;
+    }
+    const CString plain = m_Html.GetPlainText(text);
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.pszText = const_cast<char*>(plain.GetString());
+    insert.item.state = INDEXTOSTATEIMAGEMASK(image);
+    insert.item.stateMask = TVIS_STATEIMAGEMASK;
+    HTREEITEM item = CTreeCtrl::InsertItem(&insert);
+    if (!item) {
+        delete d;
+        return NULL;
+    }
+    m_DataMap.SetAt(item, d);
+
+    if (XHTMLTREEDATA* p = GetItemDataStruct(parent)) {
+        const int old = StateOf(p);
+        p->nChildren++;
+        CountChild(p, d, 1);
+        KeepCheckedInStep(p);
+        if (StateOf(p) != old) {
+            UpdateStateImage(parent, p);
+            PropagateUp(parent, old);
+        }
+    }
+    return item;
+}
+
 void CXHtmlTree::FreeSubtreeData(HTREEITEM item)
 {
     for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child))

@@ -149,6 +149,12 @@ public:
     {
         return InsertItem(text, 0, 0, parent, after);
     }
+    // A last child (image 0) with its check and enabled flag, as InsertItem, SetCheck and
+    // SetItemValue(XHtmlTreeEnabled) would leave it (the parent is not notified of the check).
+    // The state image goes in with the insertion and the new item is not addressed again: some
+    // tree views look an item handle up among all items, so that each further message about a
+    // new item would cost as much as the tree is large.
+    HTREEITEM InsertLeafItem(const char* text, HTREEITEM parent, BOOL checked, BOOL enabled);
     BOOL DeleteItem(HTREEITEM item);
     BOOL DeleteAllItems();
 

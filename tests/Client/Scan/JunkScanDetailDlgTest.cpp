@@ -129,6 +129,56 @@ TEST_F(JunkResultsTest, SectionsGiveTheExactTextsImagesAndTicks)
     EXPECT_FALSE(tree.GetStyle() & WS_HSCROLL);
 }
 
+// A large section goes in over several calls when each has a deadline: the calls before the
+// last leave the rest for later, and the tree ends as one AddSection would leave it.
+TEST_F(JunkResultsTest, ASectionAddedInStepsEndsAsAddSectionLeavesIt)
+{
+    CXHtmlTree& tree = m_page.GetTree();
+    const int entryCount = 3000;
+    CJunkScanDetailDlg::EntryList entries;
+    for (int i = 0; i < entryCount; ++i)
+        entries.emplace_back(CString(("C:\\t\\f" + std::to_string(i) + ".tmp").c_str()), ULONGLONG(100 + i));
+    m_page.AppendItems(entries);
+    EXPECT_TRUE(entries.empty());
+    m_page.BeginSection(JunkTempFiles, 1000, entryCount);
+    HTREEITEM item = m_page.GetCategoryItem(JunkTempFiles);
+    ASSERT_NE(item, nullptr);
+    int calls = 0;
+    // A deadline already past: a few hundred entries a call.
+    while (!m_page.AddSectionEntries(GetTickCount() - 1)) {
+        ++calls;
+        ASSERT_LT(calls, entryCount);
+    }
+    EXPECT_GT(calls, 1);
+    EXPECT_TRUE(m_page.GetEntries().empty());
+    m_page.AddSection(JunkExplorerMru, 0, 0);   // the group's next category, in the usual way
+
+    int count = 0;
+    for (HTREEITEM e = tree.GetChildItem(item); e; e = tree.GetNextSiblingItem(e), ++count) {
+        if (count % 499 == 0 || count == entryCount - 1) {
+            const std::string path = "C:\\t\\f" + std::to_string(count) + ".tmp";
+            EXPECT_EQ(Text(e), std::string(CJunkScanDetailDlg::EntryText(CString(path.c_str()), 100 + count)));
+            EXPECT_TRUE(tree.GetCheck(e));
+            EXPECT_EQ(tree.GetItemStateImage(e), CheckBoxChecked + CheckBoxDisabledOffset);
+        }
+    }
+    EXPECT_EQ(count, entryCount);
+    EXPECT_TRUE(tree.GetCheck(item));
+    EXPECT_EQ(tree.GetItemStateImage(item), CheckBoxChecked);
+    EXPECT_EQ(tree.GetNextSiblingItem(item), m_page.GetCategoryItem(JunkExplorerMru));
+
+    // A reset while a section is still going in drops the rest of it.
+    m_page.Reset();
+    entries.assign(600, std::make_pair(CString("C:\\t\\x.tmp"), ULONGLONG(1)));
+    m_page.AppendItems(entries);
+    m_page.BeginSection(JunkTempFiles, 600, 600);
+    EXPECT_FALSE(m_page.AddSectionEntries(GetTickCount() - 1));
+    m_page.Reset();
+    EXPECT_TRUE(m_page.AddSectionEntries(GetTickCount() - 1));
+    EXPECT_EQ(tree.GetRootItem(), nullptr);
+    EXPECT_TRUE(m_page.GetEntries().empty());
+}
+
 TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUnticksItsEntries)
 {
     CXHtmlTree& tree = m_page.GetTree();
