@@ -91,7 +91,7 @@ public:
 
 private:
     void OnEntry(const char*) override {}
-    void OnFile(const char* path, ULONGLONG, DWORD) override { DeleteFileForced(path); }
+    void OnFile(const char* path, ULONGLONG, DWORD) override { DeleteFileForced(path, true); }
     void OnFolderDone(const char* path, const char* filter) override
     {
         // A filtered walk deletes the matching files only; the folders stay.
@@ -105,7 +105,7 @@ private:
     void CleanNamedFile(const CString& path, DWORD bit);
     static bool FindNamedFile(const CString& path, char* longPath);
     void DeleteNamedFile(const CString& path);
-    void DeleteFileForced(const char* longPath);
+    void DeleteFileForced(const char* longPath, bool walked);
     static bool MarkForDeletion(HANDLE file);
     void ScheduleAtRestart(const char* path);
     void CleanUrlCacheEntries(const char* pattern, bool cookies);
@@ -242,18 +242,20 @@ void JunkClean::DeleteNamedFile(const CString& path)
 {
     char longPath[MAX_PATH + 1];
     if (FindNamedFile(path, longPath))
-        DeleteFileForced(longPath);
+        DeleteFileForced(longPath, false);
 }
 
 // Opens the file, checks that it is the file its path names, and deletes it through that one
 // handle; a read-only file has the attribute cleared through the same handle, after the check.
+// A file of the walk (`walked`) is checked by its object name against the walked folder's,
+// which costs one query; any other file by its whole final path.
 // A file another program holds is scheduled for deletion at the restart, once a look at it
 // shows it is a file and no link either.
 //
 // The open refuses a folder (no backup semantics) and follows a link (no open-reparse-point
 // flag), so that a link, whether the system marks it or not, ends at a final path that is not
 // the file's own and is refused by the check.
-void JunkClean::DeleteFileForced(const char* longPath)
+void JunkClean::DeleteFileForced(const char* longPath, bool walked)
 {
     CHandle file(CreateFileA(longPath, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
@@ -268,7 +270,7 @@ void JunkClean::DeleteFileForced(const char* longPath)
             ScheduleAtRestart(longPath);
         return;
     }
-    if (!HandleLeadsTo(file.Get(), longPath))
+    if (walked ? !ReachesWalkedEntry(file.Get(), longPath) : !HandleLeadsTo(file.Get(), longPath))
         return;
     const bool deleted = MarkForDeletion(file.Get());
     // A file marked for deletion goes as this handle closes; one that could not be marked is

@@ -198,7 +198,7 @@ ULONGLONG FindDataSize(const WIN32_FIND_DATAA& data)
 // --- the walk both tasks share --------------------------------------------------------------
 
 CJunkFolderWalk::CJunkFolderWalk(CSSEngineProcess& process, bool cleaning)
-    : m_process(process), m_state(process.GetStateFlag()), m_cleaning(cleaning)
+    : m_process(process), m_state(process.GetStateFlag()), m_cleaning(cleaning), m_rootLength(0)
 {
     m_path[0] = 0;
     // The defragmenter keeps its copies and the old hives there until the restart that swaps
@@ -254,7 +254,7 @@ void CJunkFolderWalk::Walk(const CString& folder, DWORD bit, const char* filter)
         root.TrimRight("\\/");
         const DWORD attributes = GetFileAttributesA(root);
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !LeadsToItself(root))
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !m_rootFinalPath.Take(root))
             return;
     }
     CString lower(root);
@@ -263,9 +263,17 @@ void CJunkFolderWalk::Walk(const CString& folder, DWORD bit, const char* filter)
         return;
     m_walked.push_back({lower, filter});
     memcpy(m_path, root.GetString(), static_cast<size_t>(root.GetLength()) + 1);
+    m_rootLength = root.GetLength();
     if (IsWorkFolder(root.GetLength()))
         return;
     WalkInto(root.GetLength(), bit, filter);
+}
+
+bool CJunkFolderWalk::ReachesWalkedEntry(HANDLE handle, const char* path) const
+{
+    return m_cleaning && strlen(path) > static_cast<size_t>(m_rootLength) + 1 && path[m_rootLength] == '\\' &&
+           _strnicmp(path, m_path, static_cast<size_t>(m_rootLength)) == 0 &&
+           m_rootFinalPath.Reaches(handle, path + m_rootLength + 1);
 }
 
 // m_path holds the folder (length characters); each entry's path is built in place behind it.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Engine/JunkCleaner.h"
+#include "Framework/FinalPath.h"
 
 class CSSEngineProcess;
 
@@ -63,6 +64,9 @@ protected:
     virtual void OnEntry(const char* path) = 0;
     virtual void OnFile(const char* path, ULONGLONG size, DWORD bit) = 0;
     virtual void OnFolderDone(const char* path, const char* filter) { (void)path; (void)filter; }
+    // The clean's walk: whether `handle`, opened by the path of an entry handed to OnFile, ended
+    // at that path (the walked folder was checked whole, so one name query tells).
+    bool ReachesWalkedEntry(HANDLE handle, const char* path) const;
 
     CSSEngineProcess& m_process;
     const int m_state;
@@ -81,6 +85,8 @@ private:
     std::vector<WalkedFolder> m_walked;  // the folders walked so far for the current category
     CString m_workFolder;                // lower case, without trailing "\"; empty when unknown
     char m_path[MAX_PATH + 8];           // the walk's current path
+    CFolderFinalPath m_rootFinalPath;    // the clean's walk: the walked folder, checked
+    int m_rootLength;                    // the walked folder's length in m_path
 };
 
 #endif

@@ -2,9 +2,13 @@
 #include "Framework/FinalPath.h"
 
 #include <string.h>
+#include <winternl.h>
+
+#include <vector>
 
 #include "Framework/Handle.h"
 #include "Framework/ProcAddress.h"
+#include "Framework/TextCodePage.h"
 
 namespace {
 
@@ -16,6 +20,26 @@ FinalPathFunction FinalPathQuery()
     static const FinalPathFunction query =
         GetProcAddressAs<FinalPathFunction>(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA");
     return query;
+}
+
+typedef NTSTATUS(NTAPI* ObjectQueryFunction)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+
+ObjectQueryFunction ObjectQuery()
+{
+    static const ObjectQueryFunction query =
+        GetProcAddressAs<ObjectQueryFunction>(GetModuleHandleA("ntdll"), "NtQueryObject");
+    return query;
+}
+
+const NTSTATUS StatusBufferOverflow = static_cast<NTSTATUS>(0x80000005);
+const NTSTATUS StatusInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
+
+// Ordinal comparison without case, as the file system compares names.
+bool SameNameText(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
+{
+    return aLength == bLength &&
+           (aLength == 0 || CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
+                                CSTR_EQUAL);
 }
 
 bool IsLetter(char c)
@@ -61,6 +85,63 @@ bool LeadsToItself(const CString& path)
     const DWORD longLength = GetLongPathNameA(path, longText, sizeof longText);
     return HandleLeadsTo(handle.Get(),
                          longLength > 0 && longLength < sizeof longText ? CString(longText) : path);
+}
+
+bool QueryObjectName(HANDLE handle, std::wstring& name)
+{
+    const ObjectQueryFunction query = ObjectQuery();
+    if (!query)
+        return false;
+    // Enough for any path the ANSI calls can name and its device; a longer name is read once
+    // more with the size the system asked for.
+    std::vector<ULONG_PTR> buffer((sizeof(OBJECT_NAME_INFORMATION) + 4 * MAX_PATH * sizeof(wchar_t)) /
+                                  sizeof(ULONG_PTR));
+    ULONG needed = 0;
+    NTSTATUS status = query(handle, ObjectNameInformation, buffer.data(),
+                            static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), &needed);
+    if ((status == StatusBufferOverflow || status == StatusInfoLengthMismatch) &&
+        needed > buffer.size() * sizeof(ULONG_PTR)) {
+        buffer.resize(needed / sizeof(ULONG_PTR) + 1);
+        status = query(handle, ObjectNameInformation, buffer.data(),
+                       static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), &needed);
+    }
+    if (status < 0)
+        return false;
+    const UNICODE_STRING& text = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
+    if (!text.Buffer || text.Length == 0)
+        return false;
+    name.assign(text.Buffer, text.Length / sizeof(wchar_t));
+    return true;
+}
+
+bool CFolderFinalPath::Take(const CString& longFolder)
+{
+    m_name.clear();
+    CHandle folder(CreateFileA(longFolder, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring name;
+    if (!folder.IsValid() || !HandleLeadsTo(folder.Get(), longFolder) || !QueryObjectName(folder.Get(), name))
+        return false;
+    while (!name.empty() && name.back() == L'\\')
+        name.pop_back();
+    if (name.empty())
+        return false;
+    m_name = name;
+    return true;
+}
+
+bool CFolderFinalPath::Reaches(HANDLE handle, const char* relative) const
+{
+    std::wstring wide, reached;
+    if (m_name.empty() || !relative || !*relative ||
+        !TextToWide(relative, -1, AreFileApisANSI() ? CP_ACP : CP_OEMCP, TextStrictness::Exact, wide) ||
+        !QueryObjectName(handle, reached))
+        return false;
+    const size_t folder = m_name.size();
+    return reached.size() == folder + 1 + wide.size() && reached[folder] == L'\\' &&
+           SameNameText(reached.data(), folder, m_name.data(), folder) &&
+           SameNameText(reached.data() + folder + 1, wide.size(), wide.data(), wide.size());
 }
 
 bool PassesThroughReparsePoint(const CString& path)
