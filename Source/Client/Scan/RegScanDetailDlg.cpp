@@ -179,12 +179,13 @@ void CRegScanDetailDlg::UpdateCategoryLabels()
 {
     if (!m_Tree.m_hWnd)
         return;
+    // The tree counts a node's entries from its own record; a label that stays as it is is not
+    // set again (a shown item that changes is drawn at once).
     for (HTREEITEM root = m_Tree.GetRootItem(); root; root = m_Tree.GetNextSiblingItem(root)) {
-        int children = 0;
-        for (HTREEITEM child = m_Tree.GetChildItem(root); child; child = m_Tree.GetNextSiblingItem(child))
-            ++children;
-        const CString name = CCheckedTreeCtrl::GetCategoryName(m_Tree.GetItemText(root));
-        m_Tree.SetItemText(root, CategoryLabel(name, children));
+        const CString text = m_Tree.GetItemText(root);
+        const CString label = CategoryLabel(CCheckedTreeCtrl::GetCategoryName(text), m_Tree.GetChildCount(root));
+        if (label != text)
+            m_Tree.SetItemText(root, label);
     }
 }
 
@@ -204,6 +205,8 @@ void CRegScanDetailDlg::SetResultText(int total)
 
 void CRegScanDetailDlg::Refresh()
 {
+    // The tree is drawn once, filled.
+    m_Tree.HoldRedraw();
     bool deleted = false;
     if (m_Tree.m_hWnd) {
         m_Tree.ModifyStyle(TVS_HASLINES, TVS_HASBUTTONS);
@@ -218,6 +221,7 @@ void CRegScanDetailDlg::Refresh()
     AddCategoryNodes(m_dwCategoryMask);
     AddFoundItems();
     UpdateCategoryLabels();
+    m_Tree.ReleaseRedraw();
     if (m_Tree.m_hWnd) {
         HTREEITEM first = m_Tree.GetRootItem();
         if (first) {
@@ -232,15 +236,17 @@ void CRegScanDetailDlg::CheckAllCategories()
 {
     if (!m_Tree.m_hWnd)
         return;
+    m_Tree.HoldRedraw();
     for (int row = 0; row < RegistryCategoryCount; ++row) {
         if (!(GetAllScanItemsMask(ScanKindRegistry) & RegistryRows()[row].bit))
             continue;
         // A category without findings has no node: nothing to tick (and a null item would mean
         // the tree's root to the tree view).
-        HTREEITEM node = m_Tree.FindItemByText(NULL, DisplayName(row));
+        HTREEITEM node = m_Tree.FindCategoryByText(DisplayName(row));
         if (node)
             m_Tree.ToggleCheck(node);
     }
+    m_Tree.ReleaseRedraw();
 }
 
 // --- ignore ---------------------------------------------------------------------------------

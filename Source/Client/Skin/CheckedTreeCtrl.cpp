@@ -13,12 +13,23 @@ BEGIN_MESSAGE_MAP(CCheckedTreeCtrl, CTreeCtrl)
     ON_WM_KEYDOWN()
     ON_NOTIFY_REFLECT(NM_CLICK, &CCheckedTreeCtrl::OnClick)
     ON_NOTIFY_REFLECT(NM_RCLICK, &CCheckedTreeCtrl::OnRClick)
+    ON_NOTIFY_REFLECT_EX(TVN_DELETEITEMA, &CCheckedTreeCtrl::OnDeleteItemNotify)
+    ON_NOTIFY_REFLECT_EX(TVN_DELETEITEMW, &CCheckedTreeCtrl::OnDeleteItemNotify)
     ON_COMMAND(ID_TREE_IGNORE, &CCheckedTreeCtrl::OnIgnoreCommand)
 END_MESSAGE_MAP()
 
 CCheckedTreeCtrl::CCheckedTreeCtrl()
-    : m_nTotal(0), m_nMenuId(0), m_nMenuMessage(0), m_hMenuItem(NULL), m_pScanItems(NULL)
+    : m_nTotal(0), m_nMenuId(0), m_nMenuMessage(0), m_hMenuItem(NULL), m_pScanItems(NULL),
+      m_nRedrawHolds(0), m_bRedrawHidden(false)
 {
+}
+
+// The text a found item is compared by: case folded as CString::CompareNoCase folds it.
+static std::string FoldedText(const char* text)
+{
+    CString folded(text);
+    folded.MakeLower();
+    return std::string(folded.GetString());
 }
 
 CString CCheckedTreeCtrl::GetCategoryName(const CString& text)
@@ -57,31 +68,49 @@ HTREEITEM CCheckedTreeCtrl::AddCategory(CString text, int image)
     CategoryCount entry = {name, 0};
     m_Categories.SetAt(name, entry);
     m_CategoryItems.SetAt(name, item);
+    CategoryRecord record;
+    record.item = item;
+    record.name = name;
+    record.children = 0;
+    m_CategoryRecords.push_back(record);
     return item;
 }
 
-HTREEITEM CCheckedTreeCtrl::FindRoot(const CString& category) const
+CCheckedTreeCtrl::CategoryRecord* CCheckedTreeCtrl::FindRoot(const CString& category)
 {
-    for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root))
-        if (GetCategoryName(GetItemText(root)) == category)
-            return root;
+    for (CategoryRecord& record : m_CategoryRecords)
+        if (record.name == category)
+            return &record;
+    return NULL;
+}
+
+const CCheckedTreeCtrl::CategoryRecord* CCheckedTreeCtrl::FindRecord(HTREEITEM item) const
+{
+    for (const CategoryRecord& record : m_CategoryRecords)
+        if (record.item == item)
+            return &record;
     return NULL;
 }
 
 HTREEITEM CCheckedTreeCtrl::AddCategoryItem(int code, CString category, const char* text, int image)
 {
-    HTREEITEM root = FindRoot(category);
-    if (!root || !text)
+    CategoryRecord* record = FindRoot(category);
+    if (!record || !text)
         return NULL;
-    for (HTREEITEM child = GetChildItem(root); child; child = GetNextSiblingItem(child))
-        if (GetItemText(child).CompareNoCase(text) == 0 && int(GetItemData(child)) == code)
-            return NULL;
+    // The same text in another case with the same code is there already.
+    ItemKey key(code, FoldedText(text));
+    if (record->keys.count(key))
+        return NULL;
     HTREEITEM item = InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE |
                                     TVIF_PARAM,
                                 text, image, image, INDEXTOSTATEIMAGEMASK(CheckedTreeUnchecked),
-                                TVIS_STATEIMAGEMASK, LPARAM(code), root, TVI_LAST);
+                                TVIS_STATEIMAGEMASK, LPARAM(code), record->item, TVI_LAST);
     if (!item)
         return NULL;
+    record->keys.insert(key);
+    record->children++;
+    FoundItemRecord found = {record->item, key};
+    m_FoundItems[item] = found;
     // The root's data counts checked children; a new child is unchecked and leaves it alone.
     m_Categories[category].name = category;
     m_Categories[category].count++;
@@ -117,24 +146,31 @@ int CCheckedTreeCtrl::CountCheckedChildren(HTREEITEM item) const
     return checked;
 }
 
-void CCheckedTreeCtrl::SetChildrenState(int state, HTREEITEM parent)
+int CCheckedTreeCtrl::SetChildrenState(int state, HTREEITEM parent)
 {
     int own = GetItemStateImage(parent);
     if (own != CheckedTreeUnchecked && own != CheckedTreeChecked)
-        return;
+        return 0;
+    int set = 0;
     for (HTREEITEM child = GetChildItem(parent); child; child = GetNextSiblingItem(child))
-        SetItemStateImage(child, state);
+        if (SetItemStateImage(child, state))
+            ++set;
+    return set;
 }
 
 void CCheckedTreeCtrl::ToggleCheck(HTREEITEM item)
 {
     if (!item)
         return;
+    HTREEITEM parent = GetParentItem(item);
+    // A category carries its tick to every item: the tree is drawn again once, at the end.
+    const bool category = !parent && ItemHasChildren(item);
+    if (category)
+        HoldRedraw();
     int old = GetItemStateImage(item);
     int state = old == CheckedTreeUnchecked ? CheckedTreeChecked : CheckedTreeUnchecked;
     SetItemStateImage(item, state);
 
-    HTREEITEM parent = GetParentItem(item);
     if (parent) {
         int n = GetCategoryCount(GetCategoryName(GetItemText(parent)));
         int checked = CountCheckedChildren(parent);
@@ -149,10 +185,84 @@ void CCheckedTreeCtrl::ToggleCheck(HTREEITEM item)
         else
             parentState = CheckedTreePartly;
         SetItemStateImage(parent, parentState);
-    } else if (ItemHasChildren(item)) {
-        SetChildrenState(state, item);
-        SetItemData(item, DWORD_PTR(CountCheckedChildren(item)));
+    } else if (category) {
+        // Every child now has the category's state: the checked ones are all or none of them.
+        const int set = SetChildrenState(state, item);
+        SetItemData(item, DWORD_PTR(state == CheckedTreeChecked ? set : 0));
+        ReleaseRedraw();
     }
+}
+
+HTREEITEM CCheckedTreeCtrl::FindCategoryByText(const char* text) const
+{
+    if (!text)
+        return NULL;
+    size_t length = strlen(text);
+    for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root))
+        if (strncmp(GetItemText(root), text, length) == 0)
+            return root;
+    return NULL;
+}
+
+int CCheckedTreeCtrl::GetChildCount(HTREEITEM item) const
+{
+    if (const CategoryRecord* record = FindRecord(item))
+        return record->children;
+    int children = 0;
+    for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child))
+        ++children;
+    return children;
+}
+
+BOOL CCheckedTreeCtrl::SetItemText(HTREEITEM item, LPCSTR text)
+{
+    if (!CTreeCtrl::SetItemText(item, text))
+        return FALSE;
+    for (CategoryRecord& record : m_CategoryRecords)
+        if (record.item == item)
+            record.name = GetCategoryName(text);
+    return TRUE;
+}
+
+void CCheckedTreeCtrl::HoldRedraw()
+{
+    // The tree view ignores WM_SETREDRAW for a changed item: while it is shown, every changed
+    // item is drawn at once (about 13 ms under Wine). Without WS_VISIBLE, as the default
+    // WM_SETREDRAW handling of a window leaves it, nothing is drawn; focus and place stay.
+    if (m_nRedrawHolds++ == 0 && m_hWnd)
+        m_bRedrawHidden = ModifyStyle(WS_VISIBLE, 0) != FALSE;
+}
+
+void CCheckedTreeCtrl::ReleaseRedraw()
+{
+    if (m_nRedrawHolds <= 0 || --m_nRedrawHolds > 0)
+        return;
+    if (m_bRedrawHidden && m_hWnd) {
+        ModifyStyle(0, WS_VISIBLE);
+        RedrawWindow(NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+    m_bRedrawHidden = false;
+}
+
+BOOL CCheckedTreeCtrl::OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT*)
+{
+    // Whoever deletes an item (this class, the results page, the tree view at its end), the
+    // record forgets it.
+    HTREEITEM item = reinterpret_cast<NMTREEVIEWA*>(pNMHDR)->itemOld.hItem;
+    std::map<HTREEITEM, FoundItemRecord>::iterator found = m_FoundItems.find(item);
+    if (found != m_FoundItems.end()) {
+        for (CategoryRecord& record : m_CategoryRecords)
+            if (record.item == found->second.category && record.keys.erase(found->second.key))
+                record.children--;
+        m_FoundItems.erase(found);
+    } else {
+        for (size_t i = 0; i < m_CategoryRecords.size(); ++i)
+            if (m_CategoryRecords[i].item == item) {
+                m_CategoryRecords.erase(m_CategoryRecords.begin() + i);
+                break;
+            }
+    }
+    return FALSE;   // the parent may want it too
 }
 
 HTREEITEM CCheckedTreeCtrl::FindItemByText(HTREEITEM start, const char* text) const

@@ -1,8 +1,11 @@
 // The registry results page with the real found-items store (its ignore list in a folder of
-// the test's own) and the real engine for the repair: the refill and its labels, Ignore step by
-// step with the exact bytes of the ignore list, what does nothing, an unticked entry and its
-// twin spelling surviving a real repair, and texts the ignore list cannot hold.
+// the test's own) and the real engine for the repair: the refill and its labels (of thousands of
+// entries too), Ignore step by step with the exact bytes of the ignore list, what does nothing,
+// an unticked entry and its twin spelling surviving a real repair, and texts the ignore list
+// cannot hold.
 #include <gtest/gtest.h>
+
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -113,6 +116,51 @@ TEST_F(RegistryResultsTest, RefillShowsEachCategoryWithFindingsOnceInRowOrderAll
     Scanned();
     EXPECT_TRUE(TreeLines().empty());
     EXPECT_EQ(ResultText(), "0 registry item(s) were found");
+}
+
+// Thousands of entries, every tenth also in a second spelling: each shown once, counted in its
+// label and ticked, the tree shown again after the refill; ignoring one counts it out.
+TEST_F(RegistryResultsTest, ThousandsOfEntriesAreShownOnceCountedAndTicked)
+{
+    const struct {
+        int bit;
+        int entries;
+        const char* label;
+    } categories[] = {
+        {RegScanActiveX, 2000, "ActiveX Objects        [2000 Item(s)]"},
+        {RegScanFonts, 700, "Windows Fonts        [700 Item(s)]"},
+        {RegScanFileAssociations, 300, "File Associations        [300 Item(s)]"},
+    };
+    for (const auto& category : categories)
+        for (int i = 0; i < category.entries; ++i) {
+            char text[80];
+            sprintf(text, "HKEY_LOCAL_MACHINE\\Software\\Many%d\\Key%04d", category.bit, i);
+            ASSERT_EQ(m_store->AddItem(text, category.bit, 0, 0), 1);
+            if (i % 10 == 0) {
+                sprintf(text, "hkey_local_machine\\software\\many%d\\KEY%04d", category.bit, i);
+                ASSERT_EQ(m_store->AddItem(text, category.bit, 0, 0), 1);
+            }
+        }
+    Scanned();
+    CCheckedTreeCtrl& tree = m_page.GetTree();
+    EXPECT_TRUE(tree.IsWindowVisible());
+    EXPECT_EQ(ResultText(), "3000 registry item(s) were found");
+    EXPECT_EQ(m_page.GetTotalItems(), 3000);
+    const std::vector<std::string> lines = TreeLines();
+    ASSERT_EQ(lines.size(), 3003u);
+    size_t line = 0;
+    for (const auto& category : categories) {
+        EXPECT_EQ(lines[line++], std::string(category.label) + " #2");
+        for (int i = 0; i < category.entries; ++i, ++line) {
+            char text[80];
+            sprintf(text, "  HKEY_LOCAL_MACHINE\\Software\\Many%d\\Key%04d #2", category.bit, i);
+            ASSERT_EQ(lines[line], text);
+        }
+    }
+
+    Ignore("HKEY_LOCAL_MACHINE\\Software\\Many" + std::to_string(RegScanFonts) + "\\Key0699");
+    EXPECT_EQ(TreeLines()[2001], "Windows Fonts        [699 Item(s)] #2");
+    EXPECT_EQ(ResultText(), "2999 registry item(s) were found");
 }
 
 TEST_F(RegistryResultsTest, IgnoreWritesOneRecordKeepsTheOthersAndUpdatesTheScanPage)

@@ -215,6 +215,84 @@ TEST_F(CheckedTreeTest, UncheckedItemsAreQueuedForIgnoringWithTheirCategory)
     EXPECT_TRUE(m_store.ignored.empty());
 }
 
+// The tree keeps a record of its categories and items for adding and counting without walking
+// the tree view: it follows every deletion and a category's new name.
+TEST_F(CheckedTreeTest, CategoryRecordFollowsDeletionsAndNewNames)
+{
+    Fill();
+    EXPECT_EQ(3, m_tree.GetChildCount(m_errors));
+    EXPECT_EQ(1, m_tree.GetChildCount(m_fonts));
+
+    // A deleted item's text may come again; its twins that stay still keep their twins out.
+    ASSERT_TRUE(m_tree.DeleteItem(m_b));
+    EXPECT_EQ(2, m_tree.GetChildCount(m_errors));
+    HTREEITEM again = m_tree.AddCategoryItem(0, "Registry Errors", "hkey_a\\B", 1);
+    ASSERT_TRUE(again != NULL);
+    EXPECT_TRUE(m_tree.GetParentItem(again) == m_errors);
+    EXPECT_TRUE(m_tree.AddCategoryItem(0, "Registry Errors", "HKEY_A\\A", 1) == NULL);
+    EXPECT_EQ(3, m_tree.GetChildCount(m_errors));
+    EXPECT_EQ("1:111", States(m_errors));
+
+    // A category is found by the name its text has now.
+    ASSERT_TRUE(m_tree.SetItemText(m_fonts, "Windows Fonts        [1 Item(s)]"));
+    EXPECT_TRUE(m_tree.AddCategoryItem(0, "Fonts", "C:\\a.ttf", 1) == NULL);
+    HTREEITEM font = m_tree.AddCategoryItem(0, "Windows Fonts", "C:\\a.ttf", 1);
+    ASSERT_TRUE(font != NULL);
+    EXPECT_TRUE(m_tree.GetParentItem(font) == m_fonts);
+    EXPECT_EQ(2, m_tree.GetChildCount(m_fonts));
+
+    // Categories are found among the top-level items only.
+    EXPECT_TRUE(m_tree.FindCategoryByText("Windows") == m_fonts);
+    EXPECT_TRUE(m_tree.FindCategoryByText("Registry Errors") == m_errors);
+    EXPECT_TRUE(m_tree.FindCategoryByText("HKEY_A") == NULL);
+    EXPECT_TRUE(m_tree.FindItemByText(NULL, "HKEY_A") != NULL);
+
+    // A deleted category takes nothing more; after emptying the tree a new one starts afresh.
+    ASSERT_TRUE(m_tree.DeleteItem(m_errors));
+    EXPECT_TRUE(m_tree.AddCategoryItem(0, "Registry Errors", "HKEY_A\\z", 1) == NULL);
+    m_tree.DeleteAllItems();
+    m_tree.ResetCounts();
+    HTREEITEM errors = m_tree.AddCategory("Registry Errors        [1]", 1);
+    ASSERT_TRUE(errors != NULL);
+    EXPECT_TRUE(m_tree.AddCategoryItem(0, "Registry Errors", "HKEY_A\\a", 1) != NULL);
+    EXPECT_TRUE(m_tree.AddCategoryItem(0, "Windows Fonts", "C:\\a.ttf", 1) == NULL);
+    EXPECT_EQ(1, m_tree.GetChildCount(errors));
+    EXPECT_EQ(1, m_tree.GetTotalCount());
+}
+
+// A category's tick goes to its items with the tree's drawing held: afterwards the whole tree
+// is to be drawn, shown and focused as before; a hidden tree stays hidden. Holds nest.
+TEST_F(CheckedTreeTest, TickingACategoryHoldsTheDrawingAndKeepsTheTreeAsItWas)
+{
+    Fill();
+    m_tree.Expand(m_errors, TVE_EXPAND);
+    m_tree.SetFocus();
+    m_tree.UpdateWindow();
+    m_tree.ToggleCheck(m_errors);
+    EXPECT_EQ("2:222", States(m_errors));
+    EXPECT_TRUE(m_tree.IsWindowVisible());
+    EXPECT_TRUE(GetFocus() == m_tree.m_hWnd);
+    RECT client, update;
+    m_tree.GetClientRect(&client);
+    ASSERT_TRUE(GetUpdateRect(m_tree.m_hWnd, &update, FALSE));
+    EXPECT_TRUE(EqualRect(&client, &update));
+
+    m_tree.HoldRedraw();
+    m_tree.HoldRedraw();
+    EXPECT_FALSE(m_tree.IsWindowVisible());
+    m_tree.ToggleCheck(m_fonts);
+    EXPECT_EQ("2:2", States(m_fonts));
+    m_tree.ReleaseRedraw();
+    EXPECT_FALSE(m_tree.IsWindowVisible());
+    m_tree.ReleaseRedraw();
+    EXPECT_TRUE(m_tree.IsWindowVisible());
+
+    m_tree.ShowWindow(SW_HIDE);
+    m_tree.ToggleCheck(m_errors);
+    EXPECT_EQ("1:111", States(m_errors));
+    EXPECT_FALSE(m_tree.GetStyle() & WS_VISIBLE);
+}
+
 TEST_F(CheckedTreeTest, SpaceAndStateIconClicksToggle)
 {
     Fill();
