@@ -24,6 +24,7 @@
 #include "Framework/ComPtr.h"
 #include "Framework/FileFind.h"
 #include "Framework/FinalPath.h"
+#include "Framework/Handle.h"
 #include "Framework/RegistryKeyHandle.h"
 
 namespace {
@@ -276,6 +277,16 @@ bool CJunkFolderWalk::ReachesWalkedEntry(HANDLE handle, const char* path) const
            m_rootFinalPath.Reaches(handle, path + m_rootLength + 1);
 }
 
+// m_path holds a folder met by the clean's walk: opened as the system follows it, it must end
+// at its own path. Its path has long names already (below a long root), so the object name tells
+// at one query.
+bool CJunkFolderWalk::IsWalkedFolderOwn() const
+{
+    CHandle folder(CreateFileA(m_path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return folder.IsValid() && ReachesWalkedEntry(folder.Get(), m_path);
+}
+
 // m_path holds the folder (length characters); each entry's path is built in place behind it.
 void CJunkFolderWalk::WalkInto(int length, DWORD bit, const char* filter)
 {
@@ -318,7 +329,7 @@ void CJunkFolderWalk::WalkInto(int length, DWORD bit, const char* filter)
             }
             // The clean also refuses a folder the system marks as no link but that leads
             // elsewhere: whatever lies there is not this folder's junk.
-            if (!skipped && m_cleaning && !LeadsToItself(CString(m_path)))
+            if (!skipped && m_cleaning && !IsWalkedFolderOwn())
                 skipped = true;
             if (!skipped) {
                 WalkInto(pathLength, bit, filter);

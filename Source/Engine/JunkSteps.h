@@ -81,6 +81,7 @@ private:
     bool IsFileSkipped(const WIN32_FIND_DATAA& data, ULONGLONG size, DWORD bit, const char* filter) const;
     bool IsWalked(const CString& lowerPath, const char* filter, bool orBelow) const;
     bool IsWorkFolder(int length) const;
+    bool IsWalkedFolderOwn() const;
 
     std::vector<WalkedFolder> m_walked;  // the folders walked so far for the current category
     CString m_workFolder;                // lower case, without trailing "\"; empty when unknown
