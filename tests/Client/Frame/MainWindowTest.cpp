@@ -189,8 +189,28 @@ TEST(MainWindow, ButtonFacesGlowInTheirOwnColour)
     EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
 }
 
+// Temporary files enough to keep a scan going for some seconds: a STARTSCAN start stays hidden
+// until its scan ends, and the checks of the hidden window must come before that.
+static void PlantTemporaryFiles(int count)
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "velmora-tray-junk";
+    CreateDirectoryA(folder.c_str(), NULL);
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder + "\\junk" + std::to_string(i) + ".tmp";
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+        DWORD written = 0;
+        WriteFile(file, "j", 1, &written, NULL);
+        CloseHandle(file);
+    }
+}
+
 TEST(MainWindow, TrayIconShowsTheHiddenWindow)
 {
+    PlantTemporaryFiles(20000);
     int iconsBefore = TrayIconCount();
     Program program;
     ASSERT_TRUE(program.Start("STARTSCAN"));
