@@ -74,7 +74,7 @@ bool ProgramCopy::Start(const std::string& arguments, bool waitVisible)
     return WaitUntil([&] {
         m_main = FindMainWindow(m_process.Id());
         return (m_main && (!waitVisible || IsWindowVisible(m_main))) || !m_process.Running();
-    }, ToolTimeout) && m_main;
+    }, ProgramStartTimeout) && m_main;
 }
 
 bool ProgramCopy::Quit()

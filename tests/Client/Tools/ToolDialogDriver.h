@@ -13,6 +13,9 @@
 #include "Client/Frame/ProcessDriver.h"
 
 const DWORD ToolTimeout = 20000;
+// A program's first start in a fresh prefix brings Wine's own services up with it, which on a
+// busy machine has taken longer than a dialog's wait.
+const DWORD ProgramStartTimeout = 60000;
 
 // Velmora.exe and Tarnex.dll copied into a fresh folder, and the copy started and quit.
 class ProgramCopy {
