@@ -1049,6 +1049,7 @@ void CScanningDlg::OnDestroy()
     m_refreshTimer = false;
     m_refreshInterval = 0;
     m_pendingSections.clear();
+    m_pendingSectionBegun = false;
     m_deferredEnd = 0;
     m_record.refreshPending = false;
     for (CPictureEx& animation : m_rowAnimations)

@@ -71,7 +71,6 @@ HTREEITEM CCheckedTreeCtrl::AddCategory(CString text, int image)
     CategoryRecord record;
     record.item = item;
     record.name = name;
-    record.children = 0;
     m_CategoryRecords.push_back(record);
     return item;
 }
@@ -108,7 +107,6 @@ HTREEITEM CCheckedTreeCtrl::AddCategoryItem(int code, CString category, const ch
     if (!item)
         return NULL;
     record->keys.insert(key);
-    record->children++;
     FoundItemRecord found = {record->item, key};
     m_FoundItems[item] = found;
     // The root's data counts checked children; a new child is unchecked and leaves it alone.
@@ -207,7 +205,7 @@ HTREEITEM CCheckedTreeCtrl::FindCategoryByText(const char* text) const
 int CCheckedTreeCtrl::GetChildCount(HTREEITEM item) const
 {
     if (const CategoryRecord* record = FindRecord(item))
-        return record->children;
+        return static_cast<int>(record->keys.size());
     int children = 0;
     for (HTREEITEM child = GetChildItem(item); child; child = GetNextSiblingItem(child))
         ++children;
@@ -252,8 +250,8 @@ BOOL CCheckedTreeCtrl::OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT*)
     std::map<HTREEITEM, FoundItemRecord>::iterator found = m_FoundItems.find(item);
     if (found != m_FoundItems.end()) {
         for (CategoryRecord& record : m_CategoryRecords)
-            if (record.item == found->second.category && record.keys.erase(found->second.key))
-                record.children--;
+            if (record.item == found->second.category)
+                record.keys.erase(found->second.key);
         m_FoundItems.erase(found);
     } else {
         for (size_t i = 0; i < m_CategoryRecords.size(); ++i)

@@ -110,8 +110,7 @@ private:
     struct CategoryRecord {
         HTREEITEM item;
         CString name;
-        std::set<ItemKey> keys;
-        int children;
+        std::set<ItemKey> keys;   // one per found item under the category
     };
     struct FoundItemRecord {
         HTREEITEM category;

@@ -316,21 +316,10 @@ HTREEITEM CXHtmlTree::InsertLeafItem(const char* text, HTREEITEM parent, BOOL ch
     d->strLabel = text;
     d->bChecked = m_bCheckBoxes && checked;
     d->bEnabled = enabled != FALSE;
-    int image = CheckBoxNone;
-    if (m_bCheckBoxes) {
-        image = StateOf(d);
-        if (!d->bEnabled)
-            image += CheckBoxDisabledOffset;
-    }
-    const CString plain = m_Html.GetPlainText(text);
-    TVINSERTSTRUCTA insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
-    insert.item.pszText = const_cast<char*>(plain.GetString());
-    insert.item.state = INDEXTOSTATEIMAGEMASK(image);
-    insert.item.stateMask = TVIS_STATEIMAGEMASK;
-    HTREEITEM item = CTreeCtrl::InsertItem(&insert);
+    HTREEITEM item = CTreeCtrl::InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE,
+                                           m_Html.GetPlainText(text), 0, 0,
+                                           INDEXTOSTATEIMAGEMASK(StateImageOf(NULL, d)), TVIS_STATEIMAGEMASK,
+                                           0, parent, TVI_LAST);
     if (!item) {
         delete d;
         return NULL;
@@ -570,18 +559,23 @@ void CXHtmlTree::KeepCheckedInStep(XHTMLTREEDATA* d)
         d->bChecked = StateOf(d) == CheckBoxChecked;
 }
 
+int CXHtmlTree::StateImageOf(HTREEITEM item, const XHTMLTREEDATA* d) const
+{
+    if (!m_bCheckBoxes || !d || d->bSeparator)
+        return CheckBoxNone;
+    int image = StateOf(d);
+    if (!d->bEnabled)
+        image += CheckBoxDisabledOffset;
+    if (item && item == m_hHotCheckItem)
+        image += CheckBoxHotOffset;
+    return image;
+}
+
 void CXHtmlTree::UpdateStateImage(HTREEITEM item, const XHTMLTREEDATA* d)
 {
     if (!m_hWnd || !item)
         return;
-    int image = CheckBoxNone;
-    if (m_bCheckBoxes && d && !d->bSeparator) {
-        image = StateOf(d);
-        if (!d->bEnabled)
-            image += CheckBoxDisabledOffset;
-        if (item == m_hHotCheckItem)
-            image += CheckBoxHotOffset;
-    }
+    const int image = StateImageOf(item, d);
     if (GetItemStateImage(item) != image)
         SetItemStateImage(item, image);
 }

@@ -204,6 +204,8 @@ protected:
 private:
     // --- check model --------------------------------------------------------------------------
     int StateOf(const XHTMLTREEDATA* d) const;
+    // The state image an item's record asks for (item NULL: a new item, never hot).
+    int StateImageOf(HTREEITEM item, const XHTMLTREEDATA* d) const;
     void UpdateStateImage(HTREEITEM item, const XHTMLTREEDATA* d);
     // After item's state went from oldState to its present one: its parent's counts, and so on
     // up while states keep changing.
