@@ -26,7 +26,9 @@ DWORD WaitPumpingMessages(DWORD milliseconds)
     DWORD remaining = milliseconds;
     DWORD now;
     do {
-        if (MsgWaitForMultipleObjects(0, NULL, FALSE, remaining, QS_ALLINPUT) != WAIT_TIMEOUT) {
+        // Input already waiting counts too: a timer or paint the caller's own loop saw before the
+        // wait began is not news to a plain message wait, which would then sleep through it.
+        if (MsgWaitForMultipleObjectsEx(0, NULL, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT) {
             MSG msg;
             while (PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE))
                 PumpOneMessage();

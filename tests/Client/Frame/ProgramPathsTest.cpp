@@ -101,6 +101,38 @@ TEST(WaitPumpingMessages, WaitsTheTimeWhileDispatching)
     g_probe = NULL;
 }
 
+namespace {
+
+DWORD g_firstTickAt = 0;
+
+void CALLBACK NoteFirstTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!g_firstTickAt)
+        g_firstTickAt = GetTickCount();
+    KillTimer(NULL, id);
+}
+
+}  // namespace
+
+TEST(WaitPumpingMessages, HandlesATimerAlreadyDueWhenTheWaitBegins)
+{
+    // The caller's loop takes a posted message while a timer is already due: the queue has been
+    // looked at, so the timer is no longer news when the handler starts to wait.
+    g_firstTickAt = 0;
+    const UINT_PTR timer = SetTimer(NULL, 0, 1, NoteFirstTick);
+    ASSERT_NE(timer, 0u);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    Sleep(50);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_REMOVE));
+
+    const DWORD start = GetTickCount();
+    WaitPumpingMessages(600);
+    KillTimer(NULL, timer);
+    ASSERT_NE(g_firstTickAt, 0u) << "the due timer was never handled";
+    EXPECT_LT(g_firstTickAt - start, 200u) << "the due timer waited for the end of the wait";
+}
+
 TEST(EngineBinding, LoadErrorText)
 {
     EXPECT_STREQ(FormatEngineLoadError(126), "Module 'Tarnex.dll' failed to load.\nError code: '126'");
