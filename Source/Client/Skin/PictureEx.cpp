@@ -125,7 +125,10 @@ public:
                     if (f.disposal == 3)
                         SaveArea(f);
                     RenderPicture(f.picture, m_memDC, f.left, f.top, f.width, f.height);
-                    InvalidateRect(m_window, NULL, FALSE);
+                    // A hidden control paints the current frame when it is shown; until then
+                    // each frame would only cost the window system a round trip.
+                    if (IsWindowVisible(m_window))
+                        InvalidateRect(m_window, NULL, FALSE);
                 }
                 if (StopRequested())
                     break;
