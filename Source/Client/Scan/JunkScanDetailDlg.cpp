@@ -339,11 +339,10 @@ void CJunkScanDetailDlg::BeginSection(DWORD category, ULONGLONG size, ULONGLONG 
     m_hOpenItem = item;
 }
 
-bool CJunkScanDetailDlg::AddSectionEntries(DWORD deadline)
+bool CJunkScanDetailDlg::InsertAppendedEntries(DWORD deadline)
 {
     // A category outside the list, or no tree: nothing was begun (the entries stay listed).
-    const DWORD category = m_OpenCategory;
-    if (!category)
+    if (!m_OpenCategory)
         return true;
     if (m_hOpenItem) {
         // Ticked and disabled: an entry goes with its category. The deadline is looked at every
@@ -358,6 +357,28 @@ bool CJunkScanDetailDlg::AddSectionEntries(DWORD deadline)
     }
     m_Entries.clear();
     m_NextEntry = 0;
+    return true;
+}
+
+void CJunkScanDetailDlg::SetSectionTotals(ULONGLONG size, ULONGLONG count)
+{
+    const DWORD category = m_OpenCategory;
+    if (!category)
+        return;
+    const int group = JunkRows[FindRow(category)].group;
+    m_GroupSizes[group] += size;
+    m_GroupCounts[group] += count;
+    if (m_hOpenItem && m_Tree.m_hWnd)
+        m_Tree.SetItemText(m_hOpenItem, SectionText(category, size, count));
+}
+
+bool CJunkScanDetailDlg::AddSectionEntries(DWORD deadline)
+{
+    const DWORD category = m_OpenCategory;
+    if (!category)
+        return true;
+    if (!InsertAppendedEntries(deadline))
+        return false;
     m_OpenCategory = 0;
     m_hOpenItem = NULL;
     const int group = JunkRows[FindRow(category)].group;

@@ -64,6 +64,12 @@ public:
     void AppendItems(EntryList& entries);
     void BeginSection(DWORD category, ULONGLONG size, ULONGLONG count);
     bool AddSectionEntries(DWORD deadline);
+    // A section begun while its category was still being scanned (with a size and count of 0)
+    // takes its entries as they come: InsertAppendedEntries puts those appended so far under
+    // its item until the deadline (true when none is left), SetSectionTotals gives it its
+    // size and count once they are known, and AddSectionEntries completes it as above.
+    bool InsertAppendedEntries(DWORD deadline);
+    void SetSectionTotals(ULONGLONG size, ULONGLONG count);
     // The categories whose items are ticked (0 for an empty tree).
     DWORD GetSelectedJunkTypes();
 

@@ -13,9 +13,11 @@
 #include "Framework/CString.h"
 #include "Framework/CriticalSection.h"
 
-// A junk category whose reports are over: its item and the entries under it.
-struct ClosedJunkSection {
+// News of one junk category for the junk results: the entries reported since the page last
+// looked and, once the category's reports are over (complete), its size and count.
+struct JunkSectionPart {
     DWORD category = 0;
+    bool complete = true;
     ULONGLONG size = 0;
     ULONGLONG count = 0;
     std::vector<std::pair<CString, ULONGLONG>> entries;
@@ -53,7 +55,7 @@ public:
     LONGLONG sectionStartSize = 0;
     int sectionIndex = 0;
     std::vector<std::pair<CString, ULONGLONG>> openEntries;
-    std::vector<ClosedJunkSection> closedSections;
+    std::vector<JunkSectionPart> closedSections;
     bool backupFailed = false;
     // Something changed since the page last looked.
     bool dirty = false;

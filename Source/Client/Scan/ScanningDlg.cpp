@@ -134,7 +134,8 @@ CScanningDlg::CScanningDlg()
       m_activeRow(0),
       m_refreshTimer(false),
       m_refreshInterval(0),
-      m_pendingSectionBegun(false),
+      m_pendingPartTaken(false),
+      m_begunSection(0),
       m_deferredEnd(0),
       m_goodText("Good"),
       m_rowLayers{-1, -1, -1, -1},
@@ -208,6 +209,8 @@ int CScanningDlg::StartScan()
     const DWORD mask = GetLastSelScanRegTypes();
     if (m_pScanItems)
         m_pScanItems->Clear();
+    // Read before the worker starts, which only looks at it.
+    m_skipList.Load(m_skipListPath.IsEmpty() ? SkipListFile() : m_skipListPath);
     {
         CCriticalSectionLock hold(m_record.lock);
         m_record.lastStage.Empty();
@@ -218,6 +221,9 @@ int CScanningDlg::StartScan()
     }
     m_awaitedEnd = TaskRegistryScan;
     m_pProcess->ResumeTask();
+    // The last scan's junk results go with its found items, now that the registry scan runs on
+    // its worker: emptying a list of many thousand entries takes the tree a while.
+    ForgetJunkResults();
     return 1;
 }
 
@@ -408,7 +414,7 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int recordId, i
         return;
     ScanCategoryInfo record;
     m_pScanItems->GetCategoryRecord(recordId, &record);
-    if (IsOnSkipList(m_skipListPath.IsEmpty() ? SkipListFile() : m_skipListPath, text))
+    if (m_skipList.Contains(text))
         return;
     if (!m_pScanItems->AddItem(CString(text), int(category), recordId, reserved))
         return;
@@ -437,7 +443,7 @@ void CScanningDlg::OnJunkItem(DWORD category, DWORD sizeLow, DWORD sizeHigh, int
             if (r.sectionCategory != 0) {
                 r.AddBarMove(BarStep);
                 r.AddBarMove(BarStep);
-                ClosedJunkSection section;
+                JunkSectionPart section;
                 section.category = r.sectionCategory;
                 section.size = ULONGLONG(r.junkSize - r.sectionStartSize);
                 const int index = JunkCounterIndex(r.sectionCategory);
@@ -526,7 +532,7 @@ void CScanningDlg::ApplyStatusRecord()
     CString statusText;
     bool statusChanged = false, registryChanged = false, junkChanged = false;
     std::vector<int> barMoves;
-    std::vector<ClosedJunkSection> sections;
+    std::vector<JunkSectionPart> sections;
     int registryCount = 0;
     LONGLONG junkSize = 0, junkCount = 0;
     {
@@ -538,6 +544,15 @@ void CScanningDlg::ApplyStatusRecord()
         r.statusTextChanged = false;
         barMoves.swap(r.barMoves);
         sections.swap(r.closedSections);
+        // The entries of the category still being scanned go in while the scan goes on, so a
+        // section of many thousand files is mostly in when its category ends.
+        if (r.sectionCategory != 0 && !r.openEntries.empty()) {
+            JunkSectionPart open;
+            open.category = r.sectionCategory;
+            open.complete = false;
+            open.entries.swap(r.openEntries);
+            sections.push_back(std::move(open));
+        }
         registryChanged = r.registryChanged;
         registryCount = r.registryCount;
         r.registryChanged = false;
@@ -575,7 +590,7 @@ void CScanningDlg::ApplyStatusRecord()
         }
     }
     if (m_pJunkPage) {
-        for (ClosedJunkSection& section : sections)
+        for (JunkSectionPart& section : sections)
             m_pendingSections.push_back(std::move(section));
         if (!ApplyPendingSections(GetTickCount() + SectionSliceMs))
             KeepRefreshTimer(SectionSliceIntervalMs);
@@ -587,20 +602,45 @@ void CScanningDlg::ApplyStatusRecord()
 bool CScanningDlg::ApplyPendingSections(DWORD deadline)
 {
     while (!m_pendingSections.empty()) {
-        ClosedJunkSection& section = m_pendingSections.front();
-        if (!m_pendingSectionBegun) {
-            m_pJunkPage->AppendItems(section.entries);
-            m_pJunkPage->BeginSection(section.category, section.size, section.count);
-            m_pendingSectionBegun = true;
+        JunkSectionPart& part = m_pendingSections.front();
+        if (!m_pendingPartTaken) {
+            if (m_begunSection != part.category) {
+                // A category's first news makes its item; sizes wait for its end.
+                m_pJunkPage->BeginSection(part.category, part.complete ? part.size : 0,
+                                          part.complete ? part.count : 0);
+                m_begunSection = part.category;
+            } else if (part.complete) {
+                m_pJunkPage->SetSectionTotals(part.size, part.count);
+            }
+            m_pJunkPage->AppendItems(part.entries);
+            m_pendingPartTaken = true;
         }
-        if (!m_pJunkPage->AddSectionEntries(deadline))
+        const bool inserted = part.complete ? m_pJunkPage->AddSectionEntries(deadline)
+                                            : m_pJunkPage->InsertAppendedEntries(deadline);
+        if (!inserted)
             return false;
+        if (part.complete)
+            m_begunSection = 0;
         m_pendingSections.pop_front();
-        m_pendingSectionBegun = false;
+        m_pendingPartTaken = false;
         if (int(GetTickCount() - deadline) >= 0)
             return m_pendingSections.empty();
     }
     return true;
+}
+
+void CScanningDlg::ForgetJunkResults()
+{
+    {
+        CCriticalSectionLock hold(m_record.lock);
+        m_record.ResetJunkSections();
+    }
+    m_pendingSections.clear();
+    m_pendingPartTaken = false;
+    m_begunSection = 0;
+    m_deferredEnd = 0;
+    if (m_pJunkPage)
+        m_pJunkPage->Reset();
 }
 
 void CScanningDlg::ResumeDeferredEnd()
@@ -745,16 +785,8 @@ LRESULT CScanningDlg::OnJunkScanStart(WPARAM, LPARAM)
         RefuseStart();
         return 0;
     }
-    {
-        CCriticalSectionLock hold(m_record.lock);
-        m_record.ResetJunkSections();
-    }
-    m_pendingSections.clear();
-    m_pendingSectionBegun = false;
-    m_deferredEnd = 0;
+    ForgetJunkResults();
     m_scannedJunkMask = CJunkScanDetailDlg::GetLastSelScanJunkTypes();
-    if (m_pJunkPage)
-        m_pJunkPage->Reset();
     WaitPumpingMessages(500);
     // Stop may have come during the wait.
     if (m_scanState != ScanStateScanning)
@@ -1049,7 +1081,8 @@ void CScanningDlg::OnDestroy()
     m_refreshTimer = false;
     m_refreshInterval = 0;
     m_pendingSections.clear();
-    m_pendingSectionBegun = false;
+    m_pendingPartTaken = false;
+    m_begunSection = 0;
     m_deferredEnd = 0;
     m_record.refreshPending = false;
     for (CPictureEx& animation : m_rowAnimations)

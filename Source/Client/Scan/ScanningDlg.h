@@ -21,6 +21,7 @@
 #include "Client/Scan/OptimizerSettings.h"
 #include "Client/Scan/ScanResultsOwner.h"
 #include "Client/Scan/ScanStatusRecord.h"
+#include "Client/Scan/SkipListFile.h"
 #include "Client/Skin/PictureEx.h"
 #include "Client/Skin/Style.h"
 #include "Client/Skin/StyleButton.h"
@@ -192,9 +193,11 @@ private:
     void UpdateTweakRow(int row, int count, int step, WPARAM wParam);
     void ApplyBarMove(int move);
     void StepBar(int steps);
-    // Puts closed junk sections into the junk results, within the time given; false while some
+    // Puts the junk section news into the junk results, within the time given; false while some
     // are left for the next turn of the refresh timer.
     bool ApplyPendingSections(DWORD deadline);
+    // Empties the junk results and drops the junk news not yet shown.
+    void ForgetJunkResults();
     void KeepRefreshTimer(UINT intervalMs);
     // An end that waited for the junk results to be complete moves the chain on now.
     void ResumeDeferredEnd();
@@ -230,6 +233,7 @@ private:
     const int* m_pAutoRegBackup;
     std::function<void()> m_customizeScan;
     CString m_skipListPath;
+    CSkipList m_skipList;         // read when a scan starts
     COptimizerSettings m_ownOptimizer;
     COptimizerSettings* m_pOptimizer;
     ScanStatusRecord m_record;
@@ -248,10 +252,12 @@ private:
     int m_activeRow;
     bool m_refreshTimer;
     UINT m_refreshInterval;
-    // Closed junk sections not yet (or not completely) in the junk results, oldest first; the
-    // first one's item exists once m_pendingSectionBegun is set.
-    std::deque<ClosedJunkSection> m_pendingSections;
-    bool m_pendingSectionBegun;
+    // Junk section news not yet (or not completely) in the junk results, oldest first; the
+    // first one's entries are with the junk page once m_pendingPartTaken is set. The category
+    // whose item the junk page has begun and not yet completed (0: none).
+    std::deque<JunkSectionPart> m_pendingSections;
+    bool m_pendingPartTaken;
+    DWORD m_begunSection;
     int m_deferredEnd;         // a task end held back until the sections are in (0: none)
     CString m_goodText;
     CString m_itemsFoundText[RowCount];

@@ -39,33 +39,51 @@ int IsOnSkipList(const CString& path, const char* itemText)
 {
     if (!itemText)
         return 0;
+    CSkipList list;
+    list.Load(path);
+    return list.Contains(itemText);
+}
+
+void CSkipList::Load(const CString& path)
+{
+    m_entries.clear();
     FILE* file = fopen(path, "a+");
     if (!file) {
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
         file = fopen(path, "a+");
         if (!file)
-            return 0;
+            return;
     }
     CString text;
     const bool read = ReadWholeFile(file, &text);
     fclose(file);
     if (!read)
-        return 0;
+        return;
     text.MakeLower();
-    CString item(itemText);
-    item.MakeLower();
 
     int start = 0;
     for (;;) {
         const int end = text.Find(';', start);
         if (end < 0)
-            return 0;
+            return;
         CString entry = text.Mid(start, end - start);
         entry.Trim();
         if (entry.IsEmpty())
-            return 0;
-        if (item.Find(entry) >= 0)
-            return 1;
+            return;
+        m_entries.push_back(entry);
         start = end + 1;
     }
+}
+
+int CSkipList::Contains(const char* itemText) const
+{
+    if (!itemText || m_entries.empty())
+        return 0;
+    CString item(itemText);
+    item.MakeLower();
+    for (const CString& entry : m_entries) {
+        if (item.Find(entry) >= 0)
+            return 1;
+    }
+    return 0;
 }

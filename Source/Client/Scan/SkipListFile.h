@@ -1,7 +1,9 @@
 // The skip list "LW.wth" in the program folder: texts, each ended by ";", that keep a found item
 // out of the scan's results when the item's text contains one of them (without regard to case).
-// The program never writes the file; it is read again for every found item.
+// The program never writes the file; a scan reads it once, when it starts.
 #pragma once
+
+#include <vector>
 
 #include "Framework/CString.h"
 
@@ -13,3 +15,16 @@ CString SkipListFile();
 // Entries are trimmed; the list ends at the first empty entry; a last fragment without ";" is
 // not an entry.
 int IsOnSkipList(const CString& path, const char* itemText);
+
+// The skip list as read once: IsOnSkipList's answers without opening the file for each item.
+class CSkipList {
+public:
+    // Reads the list at path as IsOnSkipList does (a missing file is created empty); a file
+    // that cannot be opened or read leaves the list empty.
+    void Load(const CString& path);
+    // 1 when the item text contains one of the entries.
+    int Contains(const char* itemText) const;
+
+private:
+    std::vector<CString> m_entries;   // lower case, trimmed
+};

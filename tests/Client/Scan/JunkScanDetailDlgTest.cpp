@@ -179,6 +179,70 @@ TEST_F(JunkResultsTest, ASectionAddedInStepsEndsAsAddSectionLeavesIt)
     EXPECT_TRUE(m_page.GetEntries().empty());
 }
 
+// Every item of a tree, parents before children: its label and its check-box image.
+std::vector<std::pair<std::string, int>> TreeItems(CXHtmlTree& tree, HTREEITEM first)
+{
+    std::vector<std::pair<std::string, int>> items;
+    for (HTREEITEM item = first; item; item = tree.GetNextSiblingItem(item)) {
+        items.emplace_back(std::string(tree.GetItemText(item)), tree.GetItemStateImage(item));
+        const auto below = TreeItems(tree, tree.GetChildItem(item));
+        items.insert(items.end(), below.begin(), below.end());
+    }
+    return items;
+}
+
+// While its category is still being scanned a section takes its entries as they come; given
+// its size and count at the end, it leaves the tree AddSection leaves.
+TEST_F(JunkResultsTest, ASectionFilledWhileScannedEndsAsAddSectionLeavesIt)
+{
+    const int entryCount = 1200;
+    const DWORD laterCategories[] = {0x2u, 0x4u, 0x8u, 0x10u, 0x20u, 0x200000u};
+    auto path = [](int i) { return CString(("C:\\t\\f" + std::to_string(i) + ".tmp").c_str()); };
+    ULONGLONG total = 0;
+    for (int i = 0; i < entryCount; ++i)
+        total += 100 + i;
+
+    CJunkScanDetailDlg added;
+    added.SetScanPage(&m_scanPage);
+    ASSERT_TRUE(added.Create(IDD_PAGE_JUNK_RESULTS, m_host.Window()));
+    for (int i = 0; i < entryCount; ++i)
+        added.AppendItem(path(i), 100 + i);
+    added.AddSection(JunkTempFiles, total, entryCount);
+    for (DWORD bit : laterCategories)
+        added.AddSection(bit, 0, 0);
+
+    CXHtmlTree& tree = m_page.GetTree();
+    m_page.BeginSection(JunkTempFiles, 0, 0);
+    HTREEITEM item = m_page.GetCategoryItem(JunkTempFiles);
+    ASSERT_NE(item, nullptr);
+    for (int chunk = 0; chunk < 3; ++chunk) {
+        CJunkScanDetailDlg::EntryList entries;
+        for (int i = chunk * entryCount / 3; i < (chunk + 1) * entryCount / 3; ++i)
+            entries.emplace_back(path(i), ULONGLONG(100 + i));
+        m_page.AppendItems(entries);
+        int calls = 0;
+        while (!m_page.InsertAppendedEntries(GetTickCount() - 1))
+            ASSERT_LT(++calls, entryCount);
+        EXPECT_TRUE(m_page.GetEntries().empty());
+        int children = 0;
+        for (HTREEITEM e = tree.GetChildItem(item); e; e = tree.GetNextSiblingItem(e))
+            ++children;
+        EXPECT_EQ(children, (chunk + 1) * entryCount / 3);
+    }
+    m_page.SetSectionTotals(total, entryCount);
+    EXPECT_TRUE(m_page.AddSectionEntries(GetTickCount() + 60000));
+    for (DWORD bit : laterCategories)
+        m_page.AddSection(bit, 0, 0);
+
+    const auto expected = TreeItems(added.GetTree(), added.GetTree().GetRootItem());
+    const auto streamed = TreeItems(tree, tree.GetRootItem());
+    ASSERT_EQ(streamed.size(), expected.size());
+    EXPECT_GT(expected.size(), size_t(entryCount + 6));
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(streamed[i], expected[i]) << "item " << i;
+    added.DestroyWindow();
+}
+
 TEST_F(JunkResultsTest, SelectionIsTheTickedCategoriesAndUntickingACategoryUnticksItsEntries)
 {
     CXHtmlTree& tree = m_page.GetTree();
