@@ -20,6 +20,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,7 @@ private:
 
 struct Outcome {
     double seconds = 0;
+    double registrySeconds = 0;  // the registry phase: to the end of task 3
     long registryItems = 0;
     LONGLONG junkItems = 0, junkSize = 0;
 };
@@ -159,6 +161,7 @@ Outcome RunBaseline(CAbstractSSEngineInterface* engine, DWORD registryMask, DWOR
         process->ResumeTask();
         status.Wait();
     }
+    outcome.registrySeconds = Now() - start;
     WaitIdle(process);
     if (process->StartJunkScan(junkMask, &status)) {
         process->ResumeTask();
@@ -181,6 +184,46 @@ HWND g_page = NULL;
 long g_chainMessages = 0, g_otherMessages = 0;
 double g_lastTick = 0, g_worstLateness = 0, g_worstAt = 0, g_start = 0;
 int g_worstBar = 0;
+UINT g_dispatching = 0, g_worstDuring = 0;  // the message the loop was handling, and at the late tick
+double g_longestDispatch = 0;
+UINT g_longestMessage = 0;
+// When each phase message came, seconds into the page's scan.
+struct PhaseMark {
+    UINT message;
+    const char* name;
+    double at;
+};
+PhaseMark g_phases[] = {{WM_REGSCAN_DONE, "registry done", 0}, {WM_JUNKSCAN_START, "junk start", 0},
+                        {WM_SCAN_TASK_ENDED, "junk task ended", 0}, {WM_JUNKSCAN_DONE, "junk done", 0},     {WM_INETSCAN_START, "internet start", 0},
+                        {WM_INETSCAN_DONE, "internet done", 0}, {WM_SYSSCAN_START, "system start", 0},
+                        {WM_SYSSCAN_DONE, "system done", 0}};
+
+// Time the page's thread spent handling messages, by kind: where the page's own work goes.
+struct HandlingTime {
+    const char* name;
+    double seconds;
+    long count;
+};
+HandlingTime g_handling[] = {{"status refresh", 0, 0}, {"task ended", 0, 0}, {"WM_TIMER", 0, 0},
+                             {"WM_PAINT", 0, 0},       {"chain", 0, 0},      {"other", 0, 0}};
+
+// Paints by the painted window's control id (0 for the page and windows without one).
+std::map<int, long> g_paintsById;
+
+HandlingTime& HandlingOf(const MSG& msg)
+{
+    if (msg.message == WM_SCAN_STATUS_REFRESH)
+        return g_handling[0];
+    if (msg.message == WM_SCAN_TASK_ENDED)
+        return g_handling[1];
+    if (msg.message == WM_TIMER)
+        return g_handling[2];
+    if (msg.message == WM_PAINT)
+        return g_handling[3];
+    if (msg.message >= WM_REGSCAN_DONE && msg.message <= WM_CLEAN_DONE)
+        return g_handling[4];
+    return g_handling[5];
+}
 bool g_measuring = false;
 CScanningDlg* g_scanPage = nullptr;
 
@@ -192,6 +235,12 @@ LRESULT CALLBACK CountPageMessages(int code, WPARAM wParam, LPARAM lParam)
                             msg->message != WM_SCAN_STATUS_REFRESH) ||
                            msg->message == WM_INETSCAN_DONE || msg->message == WM_SYSSCAN_DONE;
         ++(chain ? g_chainMessages : g_otherMessages);
+        for (PhaseMark& phase : g_phases) {
+            // The task-ended mark is the junk scan's (the registry scan's end comes before).
+            const bool junkEnd = msg->message != WM_SCAN_TASK_ENDED || msg->wParam == TaskJunkScan;
+            if (phase.message == msg->message && phase.at == 0 && junkEnd)
+                phase.at = Now() - g_start;
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -204,6 +253,7 @@ void CALLBACK TimerTick(HWND, UINT, UINT_PTR, DWORD)
         // Where the page was when the late tick came: seconds into the scan and the bar.
         g_worstAt = g_lastTick - g_start;
         g_worstBar = g_scanPage ? g_scanPage->GetOverallProgress() : 0;
+        g_worstDuring = g_dispatching;
     }
     g_lastTick = now;
 }
@@ -251,15 +301,29 @@ public:
         g_scanPage = &page;
         HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountPageMessages, nullptr, GetCurrentThreadId());
         const UINT_PTR timer = SetTimer(NULL, 0, 10, TimerTick);
-        g_lastTick = 0;
         g_measuring = true;
         const double start = Now();
         g_start = start;
+        // What the page does in the Scan click counts too.
+        g_lastTick = start;
         if (page.StartScan() == 1) {
             MSG msg;
             while (!Settled() && GetMessageA(&msg, NULL, 0, 0) > 0) {
+                const double before = Now();
+                g_dispatching = msg.message;
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
+                g_dispatching = 0;
+                if (msg.message == WM_PAINT)
+                    ++g_paintsById[GetDlgCtrlID(msg.hwnd)];
+                HandlingTime& handling = HandlingOf(msg);
+                const double took = Now() - before;
+                handling.seconds += took;
+                if (took > g_longestDispatch) {
+                    g_longestDispatch = took;
+                    g_longestMessage = msg.message;
+                }
+                ++handling.count;
             }
         }
         outcome.seconds = Now() - start;
@@ -356,6 +420,11 @@ int main(int argc, char** argv)
             g_chainMessages = g_otherMessages = 0;
             g_worstLateness = g_worstAt = 0;
             g_worstBar = 0;
+            g_longestDispatch = 0;
+            for (PhaseMark& phase : g_phases)
+                phase.at = 0;
+            for (HandlingTime& handling : g_handling)
+                handling.seconds = 0, handling.count = 0;
             const Outcome paged = rig.Run();
             const double ratio = paged.seconds / std::max(base.seconds, 1e-6);
             const double rate = g_otherMessages / std::max(paged.seconds, 1e-6);
@@ -370,8 +439,22 @@ int main(int argc, char** argv)
                    base.seconds, ratio, paged.registryItems, static_cast<long long>(paged.junkItems),
                    g_chainMessages, rate, g_worstLateness,
                    agree ? "" : "  (the counts differ from the engine's)");
-            printf("     the worst late tick came %.1f s into the page's scan, the bar at %d\n", g_worstAt,
-                   g_worstBar);
+            printf("     the worst late tick came %.1f s into the page's scan, the bar at %d, in message 0x%X; "
+                   "the longest message 0x%X took %.0f ms\n",
+                   g_worstAt, g_worstBar, g_worstDuring, g_longestMessage, g_longestDispatch * 1000);
+            printf("     engine: registry %.2f s, junk %.2f s; page:", base.registrySeconds,
+                   base.seconds - base.registrySeconds);
+            for (const PhaseMark& phase : g_phases)
+                printf(" %s %.2f s", phase.name, phase.at);
+            printf("\n");
+            printf("     the page's thread handling:");
+            for (const HandlingTime& handling : g_handling)
+                printf(" %s %.2f s (%ld)", handling.name, handling.seconds, handling.count);
+            printf("\n     paints by control id:");
+            for (const auto& paints : g_paintsById)
+                printf(" %d:%ld", paints.first, paints.second);
+            printf("\n");
+            g_paintsById.clear();
             if (!agree)
                 printf("     engine: %ld registry items, %lld junk items, %lld bytes; page: %lld bytes\n",
                        base.registryItems, static_cast<long long>(base.junkItems),
