@@ -640,6 +640,8 @@ TEST_F(ScanPageTest, AHundredThousandJunkReportsAreFewMessagesAndExactCounts)
     ASSERT_NE(temporary, nullptr);
     EXPECT_NE(std::string(h.junkPage.GetTree().GetItemText(temporary)).find("(" + std::to_string(files) + " file(s)"),
               std::string::npos);
+    // Every entry is in, once: the group's node, its two categories and the files.
+    EXPECT_EQ(h.junkPage.GetTree().GetCount(), UINT(files + 3));
     // The messages grow with the time the reports took, not with their number: the refresh
     // and its timer come at most about twenty times a second.
     const long refreshes = h.page.GetStatusRecord().refreshPosts.load();
@@ -666,6 +668,12 @@ TEST_F(ScanPageTest, EachPhaseHasItsLook)
     TempFile("junk.tmp", 1000);
     ASSERT_TRUE(h.Scan());
     PauseForScreenshot("scan-page-found");
+    // The junk results the scan left, in the page's place.
+    h.page.ShowWindow(SW_HIDE);
+    h.junkPage.ShowWindow(SW_SHOW);
+    PauseForScreenshot("scan-page-junk-results");
+    h.junkPage.ShowWindow(SW_HIDE);
+    h.page.ShowWindow(SW_SHOW);
 
     // The active row is drawn in its colour, the others white.
     RECT title;
