@@ -2,6 +2,9 @@
 // of quitting. Each case starts Velmora.exe in a prefix of its own.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -189,8 +192,8 @@ TEST(MainWindow, ButtonFacesGlowInTheirOwnColour)
     EXPECT_TRUE(program.process.WaitForExit(QuitTimeout));
 }
 
-// Temporary files enough to keep a scan going for some seconds: a STARTSCAN start stays hidden
-// until its scan ends, and the checks of the hidden window must come before that.
+// Temporary files for the junk scan to list: a STARTSCAN start stays hidden until its scan ends,
+// and the checks of the hidden window must come before that.
 static void PlantTemporaryFiles(int count)
 {
     char temp[MAX_PATH] = "";
@@ -208,8 +211,29 @@ static void PlantTemporaryFiles(int count)
     }
 }
 
+// COM classes whose servers exist: nothing to find, but thousands of classes for the registry
+// scan to check, which keeps a STARTSCAN scan going for some seconds more on any machine.
+static std::string SlowScanClass(int i)
+{
+    char name[64];
+    snprintf(name, sizeof name, "Software\\Classes\\CLSID\\{5E1A7E57-0000-4000-8000-%012d}", i);
+    return name;
+}
+
+static void PlantComClasses(int count)
+{
+    char server[MAX_PATH] = "";
+    GetSystemDirectoryA(server, MAX_PATH);
+    strcat(server, "\\kernel32.dll");
+    for (int i = 0; i < count; ++i) {
+        const std::string key = SlowScanClass(i) + "\\InprocServer32";
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), NULL, REG_SZ, server, DWORD(strlen(server) + 1));
+    }
+}
+
 TEST(MainWindow, TrayIconShowsTheHiddenWindow)
 {
+    PlantComClasses(8000);
     PlantTemporaryFiles(20000);
     int iconsBefore = TrayIconCount();
     Program program;
