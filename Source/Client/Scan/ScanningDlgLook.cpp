@@ -181,6 +181,9 @@ void CScanningDlg::BuildLook()
         m_rowGauges[row].SetStep(1);
         m_rowGauges[row].SetPos(1);
         m_rowGauges[row].m_barColour = GoodColour;
+        // Decoded now, so the Scan click does not wait for the pictures.
+        if (m_rowAnimations[row].m_hWnd)
+            m_rowAnimations[row].Load(IDR_GIF_SCAN_ROW, "GIF");
     }
 
     // The page: white, and the emblem at the left of the rows' header band.
