@@ -70,6 +70,8 @@ public:
     // size and count once they are known, and AddSectionEntries completes it as above.
     bool InsertAppendedEntries(DWORD deadline);
     void SetSectionTotals(ULONGLONG size, ULONGLONG count);
+    // The category of the section begun and not yet completed (0: none).
+    DWORD GetOpenCategory() const { return m_OpenCategory; }
     // The categories whose items are ticked (0 for an empty tree).
     DWORD GetSelectedJunkTypes();
 

@@ -135,7 +135,6 @@ CScanningDlg::CScanningDlg()
       m_refreshTimer(false),
       m_refreshInterval(0),
       m_pendingPartTaken(false),
-      m_begunSection(0),
       m_deferredEnd(0),
       m_goodText("Good"),
       m_rowLayers{-1, -1, -1, -1},
@@ -604,11 +603,10 @@ bool CScanningDlg::ApplyPendingSections(DWORD deadline)
     while (!m_pendingSections.empty()) {
         JunkSectionPart& part = m_pendingSections.front();
         if (!m_pendingPartTaken) {
-            if (m_begunSection != part.category) {
+            if (m_pJunkPage->GetOpenCategory() != part.category) {
                 // A category's first news makes its item; sizes wait for its end.
                 m_pJunkPage->BeginSection(part.category, part.complete ? part.size : 0,
                                           part.complete ? part.count : 0);
-                m_begunSection = part.category;
             } else if (part.complete) {
                 m_pJunkPage->SetSectionTotals(part.size, part.count);
             }
@@ -619,8 +617,6 @@ bool CScanningDlg::ApplyPendingSections(DWORD deadline)
                                             : m_pJunkPage->InsertAppendedEntries(deadline);
         if (!inserted)
             return false;
-        if (part.complete)
-            m_begunSection = 0;
         m_pendingSections.pop_front();
         m_pendingPartTaken = false;
         if (int(GetTickCount() - deadline) >= 0)
@@ -635,12 +631,16 @@ void CScanningDlg::ForgetJunkResults()
         CCriticalSectionLock hold(m_record.lock);
         m_record.ResetJunkSections();
     }
-    m_pendingSections.clear();
-    m_pendingPartTaken = false;
-    m_begunSection = 0;
-    m_deferredEnd = 0;
+    DropPendingSections();
     if (m_pJunkPage)
         m_pJunkPage->Reset();
+}
+
+void CScanningDlg::DropPendingSections()
+{
+    m_pendingSections.clear();
+    m_pendingPartTaken = false;
+    m_deferredEnd = 0;
 }
 
 void CScanningDlg::ResumeDeferredEnd()
@@ -1080,10 +1080,7 @@ void CScanningDlg::OnDestroy()
         KillTimer(RefreshTimerId);
     m_refreshTimer = false;
     m_refreshInterval = 0;
-    m_pendingSections.clear();
-    m_pendingPartTaken = false;
-    m_begunSection = 0;
-    m_deferredEnd = 0;
+    DropPendingSections();
     m_record.refreshPending = false;
     for (CPictureEx& animation : m_rowAnimations)
         animation.UnLoad();

@@ -198,6 +198,8 @@ private:
     bool ApplyPendingSections(DWORD deadline);
     // Empties the junk results and drops the junk news not yet shown.
     void ForgetJunkResults();
+    // Drops the junk news not yet shown and an end waiting for it.
+    void DropPendingSections();
     void KeepRefreshTimer(UINT intervalMs);
     // An end that waited for the junk results to be complete moves the chain on now.
     void ResumeDeferredEnd();
@@ -253,11 +255,9 @@ private:
     bool m_refreshTimer;
     UINT m_refreshInterval;
     // Junk section news not yet (or not completely) in the junk results, oldest first; the
-    // first one's entries are with the junk page once m_pendingPartTaken is set. The category
-    // whose item the junk page has begun and not yet completed (0: none).
+    // first one's entries are with the junk page once m_pendingPartTaken is set.
     std::deque<JunkSectionPart> m_pendingSections;
     bool m_pendingPartTaken;
-    DWORD m_begunSection;
     int m_deferredEnd;         // a task end held back until the sections are in (0: none)
     CString m_goodText;
     CString m_itemsFoundText[RowCount];
