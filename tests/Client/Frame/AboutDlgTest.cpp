@@ -213,8 +213,9 @@ TEST(AboutDialog, OpenedOverTheMinimisedWindowRestoresItAndLeavesNoOverlay)
     PressPosted(about, IDC_ABOUT_CLOSE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, ToolTimeout));
     EXPECT_TRUE(WaitUntil([&] { return VisibleWindows(copy.ProcessId()) == std::vector<HWND>{main}; }, ToolTimeout));
+    // Hidden first, then destroyed: the window may still exist for a moment once it is hidden.
     for (HWND overlay : overlays)
-        EXPECT_FALSE(IsWindow(overlay));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(overlay); }, ToolTimeout));
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_TRUE(copy.Quit());
 }
